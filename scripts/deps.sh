@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test Veltrin. Sourced by the other
+# scripts; installs only packages that are missing, so a second run costs nothing.
+set -euo pipefail
+
+VELTRIN_PACKAGES=(
+  g++ cmake make pkg-config
+  libgtest-dev libbenchmark-dev
+  qt6-base-dev libgl-dev
+  xvfb xauth imagemagick fonts-dejavu-core
+)
+
+veltrin_install_deps() {
+  local missing=()
+  for p in "${VELTRIN_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+veltrin_build() {
+  local root="$1"
+  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$root/build" -j"$(nproc)"
+}

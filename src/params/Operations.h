@@ -1,0 +1,98 @@
+#pragma once
+// The encoder operations: queries of one group, read-all, sends, device commands and the
+// actual value. Each returns true on success; on failure the reason is in the link's
+// DeviceErrorState and link.DeviceErrorText() gives the message. Every operation blocks the
+// calling thread for its exchanges (about 0.1 s for a good read of one KP, up to about 5 s
+// for one KP when the encoder is silent) and stops at the first failed telegram.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "link/Link.h"
+#include "params/EncoderParameters.h"
+
+namespace veltrin {
+
+/// Extended functions switched on (service mode): 0 or 1. Set by the user interface.
+extern std::int32_t ExtendedMode;
+
+/// Owner of each status-bit position 0 to 7 during the run; 0 free, 1-4 limits 1-4,
+/// 5 overspeed, 6 standstill, 7 parity, 8 encoder error, 9 direction.
+extern std::array<std::int32_t, 8> statusBitOwners;
+
+/// Start-up values: link timing, status-bit owners cleared, parameter set defaults.
+void InitEncoderParameters(EncoderParameters& p = encoderParameters, Link& link = TheLink());
+
+// Query result records. All members 32-bit; a flag is the masked bit (non-zero when set).
+struct PresetsQueryResult {
+    std::int32_t internalPreset = 0, extPreset1 = 0, extPreset2 = 0, presetOffset = 0;
+    std::int32_t extPreset1On = 0, extPreset2On = 0, debounceTime = 0;
+    std::int32_t presetReplyBit5 = 0, presetReplyBit6 = 0, lengthMeasurementOn = 0;
+    std::int32_t extPreset1ActiveBit = 0, extPreset2ActiveBit = 0;
+};
+struct ScalingQueryResult {
+    float factor = 0;
+    std::uint32_t steps = 0, measuringSteps = 0, revolutions = 0;
+};
+struct StatusBitQuery {   // one status-bit configuration byte as the dialogs show it
+    std::int32_t on = 0;          // bit 3
+    std::int32_t activeHigh = 0;  // bit 4
+    std::int32_t positionChar = '8';   // '1' to '8'
+};
+struct LimitsQueryResult {
+    std::array<std::int32_t, 4> value{};   // limit 1, 2, 3, 4 (from KP 16, 18, 17, 19)
+    std::array<StatusBitQuery, 4> bit{};   // limit 1, 2, 3, 4 (from KP 40, 42, 41, 43)
+};
+struct DataFormatQueryResult {
+    std::int32_t ssi32Bit = 0, bitsTotal = 0, nibbleS = 0, nibbleU = 0, outputFormat = 0, outputCode = 0;
+    std::int32_t separateSign = 0, integerRepresentation = 0, positionShift = 0, bitsS = 0, bitsU = 0;
+};
+struct CountDirectionQueryResult {
+    std::int32_t backward = 0, extSwitchOn = 0, extSwitchActiveBit = 0;
+};
+struct StatusBitsQueryResult {
+    std::array<StatusBitQuery, 4> limit{};   // limit 1, 2, 3, 4
+    StatusBitQuery overspeed, standstill, parity, encoderError, direction;
+    std::int32_t overspeedValue = 0;
+};
+struct ConfigRegisters {
+    std::array<std::uint8_t, 4> kp14{};   // R10, R11, R12, R13
+    std::array<std::uint8_t, 4> kp15{};   // R14, R15, R40, R41
+};
+
+bool QueryPresets(PresetsQueryResult& result, Link& link = TheLink());
+/// The four reply bytes of KP 31; false also when one of them is outside 0x30 to 0x3F.
+bool QueryFirmwareVersion(std::array<char, 4>& version, Link& link = TheLink());
+bool QueryScaling(ScalingQueryResult& result, Link& link = TheLink());
+bool QueryLimits(LimitsQueryResult& result, Link& link = TheLink());
+bool QueryDataFormat(DataFormatQueryResult& result, Link& link = TheLink());
+bool QueryConfigRegisters(ConfigRegisters& result, Link& link = TheLink());
+bool QueryCountDirection(CountDirectionQueryResult& result, Link& link = TheLink());
+bool QueryStatusBits(StatusBitsQueryResult& result, Link& link = TheLink());
+/// 35 reads into p, each stored at once; a failure leaves the earlier steps stored.
+bool ReadAll(EncoderParameters& p = encoderParameters, Link& link = TheLink());
+
+bool SendPresets(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendScaling(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendLimits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendDataFormat(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendStatusBits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendCountDirection(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+bool SendAll(const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+/// Records owner for position (0-7; 8 frees the owner's entry). False: held by another owner,
+/// or a position outside 0 to 8; the table is then unchanged.
+bool AllocateStatusBit(std::int32_t position, std::int32_t owner);
+
+bool StoreToEeprom(Link& link = TheLink());
+bool LoadFromEeprom(Link& link = TheLink());
+bool SetRamDefaults(Link& link = TheLink());
+
+struct ActualValue {
+    std::string statusBits = "0000000X";                       // bits 7..1 of b4, then 'X'
+    std::string dataBits = "00000000 00000000 00000000";       // b1 b2 b3
+    std::int32_t value = 0;
+};
+/// Reads KP 0 and decodes it with the number representation and output code held in p.
+bool QueryActualValue(ActualValue& result, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+
+}  // namespace veltrin
