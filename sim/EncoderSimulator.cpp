@@ -1,0 +1,611 @@
+// The encoder's side of the block procedure on the master of a pseudo-terminal.
+//
+// One thread serves the line: it waits (without time-out) for the program's STX, answers DLE,
+// takes the block with the same receive routine the program uses (Link::ReceiveBlock over a
+// ByteChannel on the master), confirms it with DLE or refuses it with NAK, and for a read
+// request or the error-status request sends its reply block and waits for the program's DLE.
+// Tests change the model and the faults from their own thread under one mutex; the I/O runs
+// outside it.
+#include "sim/EncoderSimulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+
+#include "link/ByteChannel.h"
+#include "link/Link.h"
+#include "link/Timing.h"
+
+namespace veltrin::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+/// One character at 2400 baud 8N1: start bit, 8 data bits, stop bit.
+constexpr auto kByteTime = std::chrono::microseconds(10'000'000 / 2400);
+/// The encoder's turnaround before each answer byte (DLE, NAK, STX): no shorter gap than the
+/// program gives, and the program's purge after its block check is done by then.
+constexpr int kTurnaroundMs = 5;
+/// Before a reply is started again after a NAK: the program purges after its NAK.
+constexpr int kRetryPauseMs = 20;
+
+void MakeRaw(int fd) {
+    struct termios tio {};
+    if (::tcgetattr(fd, &tio) != 0) return;
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    ::cfsetispeed(&tio, B2400);
+    ::cfsetospeed(&tio, B2400);
+    ::tcsetattr(fd, TCSANOW, &tio);
+}
+
+/// The master side as a ByteChannel, so that the program's own receive routine serves the
+/// encoder too. Received bytes are queued with the time they may be taken: at once, or in
+/// line-rate mode no faster than one character time apart.
+class MasterChannel : public ByteChannel {
+public:
+    MasterChannel(int master, int wake, bool lineRate) : master_(master), wake_(wake), lineRate_(lineRate) {}
+
+    bool IsOpen() const override { return master_ >= 0; }
+    int PortNumber() const override { return 0; }
+
+    std::uint32_t InputCount() override {
+        Pump();
+        auto now = Clock::now();
+        std::uint32_t n = 0;
+        for (const auto& entry : queue_) {
+            if (entry.at > now) break;
+            ++n;
+        }
+        return n;
+    }
+
+    bool WaitForInput(int timeoutMs) override {
+        Deadline deadline(timeoutMs);
+        for (;;) {
+            if (stopping_ || master_ < 0) return false;
+            if (InputCount() > 0) return true;
+            int left = deadline.RemainingMs();
+            if (left <= 0) return false;
+            int wait = left;
+            if (!queue_.empty()) {   // a byte still on its way at line rate
+                auto due = std::chrono::ceil<std::chrono::milliseconds>(queue_.front().at - Clock::now()).count();
+                wait = static_cast<int>(std::max<long long>(0, std::min<long long>(wait, due)));
+            }
+            struct pollfd pfd[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
+            int r = ::poll(pfd, 2, wait);
+            if (r < 0 && errno != EINTR) return false;
+            if (pfd[1].revents & POLLIN) { stopping_ = true; return false; }
+            if (r > 0 && (pfd[0].revents & (POLLHUP | POLLERR)) && !(pfd[0].revents & POLLIN)) {
+                // No program has the slave open: nothing can arrive for a while. Do not spin.
+                PauseMs(std::min(10, deadline.RemainingMs()));
+            }
+        }
+    }
+
+    std::uint32_t Read(std::uint32_t count) override {
+        if (count == 0) count = 511;
+        if (count > sizeof buffer_) count = sizeof buffer_;
+        InputCount();
+        auto now = Clock::now();
+        std::uint32_t n = 0;
+        while (n < count && !queue_.empty() && queue_.front().at <= now) {
+            buffer_[n++] = queue_.front().byte;
+            queue_.pop_front();
+        }
+        NotifyTrace(WireDirection::Received, buffer_, n);
+        return n;
+    }
+    const std::uint8_t* ReadBuffer() const override { return buffer_; }
+
+    bool Write(const std::uint8_t* bytes, std::uint32_t length) override {
+        if (master_ < 0) return false;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            if (lineRate_) {
+                // An absolute schedule: each character leaves one character time after the last,
+                // so waking late once does not slow every later byte.
+                auto now = Clock::now();
+                if (nextSend_ < now) nextSend_ = now;
+                std::this_thread::sleep_until(nextSend_);
+                nextSend_ += kByteTime;
+            }
+            if (!WriteOne(bytes[i])) return false;
+            NotifyTrace(WireDirection::Sent, bytes + i, 1);
+        }
+        return true;
+    }
+
+    void Purge() override {
+        Pump();
+        queue_.clear();
+    }
+
+    bool Stopping() const { return stopping_; }
+    void SetStopping() { stopping_ = true; }
+    void Detach() { master_ = -1; }
+
+private:
+    struct Entry {
+        std::uint8_t byte;
+        Clock::time_point at;
+    };
+
+    void Pump() {
+        if (master_ < 0) return;
+        std::uint8_t chunk[256];
+        for (;;) {
+            ssize_t got = ::read(master_, chunk, sizeof chunk);
+            if (got <= 0) break;
+            auto now = Clock::now();
+            for (ssize_t i = 0; i < got; ++i) {
+                Clock::time_point at = now;
+                if (lineRate_) {
+                    Clock::time_point last = queue_.empty() ? lastArrival_ : queue_.back().at;
+                    if (last + kByteTime > at) at = last + kByteTime;
+                }
+                queue_.push_back({chunk[i], at});
+                lastArrival_ = at;
+            }
+        }
+    }
+
+    bool WriteOne(std::uint8_t byte) {
+        Deadline deadline(500);
+        for (;;) {
+            ssize_t n = ::write(master_, &byte, 1);
+            if (n == 1) return true;
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+            if (deadline.Expired() || stopping_) return false;
+            struct pollfd pfd {master_, POLLOUT, 0};
+            ::poll(&pfd, 1, 10);
+        }
+    }
+
+    int master_;
+    int wake_;
+    bool lineRate_;
+    bool stopping_ = false;
+    std::deque<Entry> queue_;
+    Clock::time_point lastArrival_{};
+    Clock::time_point nextSend_{};
+    std::uint8_t buffer_[512] = {};
+};
+
+/// A fault count: n more times, kAlways for ever, 0 off. Takes one use when it fires.
+bool Take(int& count) {
+    if (count == 0) return false;
+    if (count > 0) --count;
+    return true;
+}
+
+}  // namespace
+
+class EncoderSimulator::Impl {
+public:
+    explicit Impl(SimulatorOptions o) : options(std::move(o)) {
+        model.SetFirmware(options.firmware);
+        model.SetSpeed(options.stepsPerSecond, Clock::now());
+        replyDelayMs = options.replyDelayMs;
+    }
+
+    SimulatorOptions options;
+
+    // Guarded by mutex.
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    EncoderModel model;
+    SimulatorCounters counters;
+    std::vector<Telegram> telegrams;
+    bool silent = false;
+    int nakTelegrams = 0;
+    std::uint8_t nakError = 0;
+    int nakConnections = 0;
+    int failErrorRequests = 0;
+    int corruptReplies = 0;
+    int gapMs = 0;
+    int stxCollisions = 0;
+    int replyDelayMs = 0;
+    HangUpPoint hangUpAt = HangUpPoint::None;
+    bool hangUpNow = false;
+    bool hungUp = false;
+
+    // The line; touched by the serving thread only once it runs.
+    int master = -1;
+    int wake[2] = {-1, -1};
+    std::unique_ptr<MasterChannel> channel;
+    std::unique_ptr<Link> link;
+    std::thread thread;
+    bool pendingStx = false;
+
+    void Serve();
+    void HandleConnection();
+    void Answer(std::uint8_t byte) {
+        PauseMs(kTurnaroundMs);
+        channel->Write(&byte, 1);
+    }
+    void Nak() {
+        Answer(NAK);
+        std::lock_guard lock(mutex);
+        ++counters.naksSent;
+    }
+    void SendReply(const std::vector<std::uint8_t>& data);
+    bool WaitByte(std::uint8_t& c, int timeoutMs) { return link->ReadChar(kChannel, c, timeoutMs); }
+    bool StopOrHangUpRequested() {
+        std::lock_guard lock(mutex);
+        return hangUpNow || channel->Stopping();
+    }
+    void DoHangUp();
+    template <typename F>
+    auto Locked(F f) {
+        std::lock_guard lock(mutex);
+        return f();
+    }
+};
+
+void EncoderSimulator::Impl::DoHangUp() {
+    channel->SetStopping();
+    channel->Detach();
+    if (master >= 0) ::close(master);
+    master = -1;
+    std::lock_guard lock(mutex);
+    hungUp = true;
+    hangUpNow = false;
+    changed.notify_all();
+}
+
+void EncoderSimulator::Impl::Serve() {
+    for (;;) {
+        if (StopOrHangUpRequested()) break;
+        if (!pendingStx) {
+            std::uint8_t c = 0;
+            if (!WaitByte(c, 200)) continue;
+            if (c != STX) continue;   // anything but STX between blocks is line noise
+        }
+        pendingStx = false;
+        HandleConnection();
+    }
+    if (Locked([this] { return hangUpNow; })) DoHangUp();
+}
+
+void EncoderSimulator::Impl::HandleConnection() {
+    enum class Greeting { Ignore, Refuse, Accept, Collide };
+    Greeting greeting = Locked([this] {
+        ++counters.connectionAttempts;
+        if (silent) return Greeting::Ignore;
+        if (Take(nakConnections)) {
+            ++counters.naksSent;
+            return Greeting::Refuse;
+        }
+        return Take(stxCollisions) ? Greeting::Collide : Greeting::Accept;
+    });
+    if (greeting == Greeting::Ignore) return;
+    if (greeting == Greeting::Refuse) {
+        Answer(NAK);
+        return;
+    }
+    // Both wanted to send at once: the encoder's STX crosses the program's, and it gives way.
+    if (greeting == Greeting::Collide) Answer(STX);
+    Answer(DLE);
+
+    ReplyBlock block;
+    if (!link->ReceiveBlock(kChannel, block)) {
+        Locked([this] { return ++counters.badBlocks; });
+        if (Locked([this] { return silent; })) return;
+        Nak();
+        channel->Purge();
+        return;
+    }
+
+    // A good block: log it, then decide.
+    std::vector<std::uint8_t> reply;
+    bool refuse = false;
+    bool replyWanted = false;
+    {
+        std::lock_guard lock(mutex);
+        ++counters.blocksReceived;
+        if (block.count == 4) {
+            telegrams.push_back({block.data[0], block.data[1], block.data[2], block.data[3]});
+            changed.notify_all();
+        }
+        if (hangUpAt == HangUpPoint::AfterRequestBlock) {
+            hangUpAt = HangUpPoint::None;
+            hangUpNow = true;
+            return;
+        }
+        if (silent) return;
+        const std::uint8_t code = block.data[0];
+        if (block.count != 4) {
+            model.lastError = static_cast<std::uint8_t>(EncoderError::Invalid);
+            refuse = true;
+        } else if (code == 0x81) {
+            if (Take(failErrorRequests)) {
+                refuse = true;
+            } else {
+                reply = {model.lastError, 0, 0};
+                replyWanted = true;
+            }
+        } else if (Take(nakTelegrams)) {
+            model.lastError = nakError;
+            refuse = true;
+        } else if (code == 0x80) {
+            EncoderError e = model.Read(block.data[3], Clock::now(), reply);
+            if (e != EncoderError::None) {
+                model.lastError = static_cast<std::uint8_t>(e);
+                refuse = true;
+            } else {
+                replyWanted = true;
+            }
+        } else {
+            EncoderError e = code < 0x80 ? model.Write(code, {block.data[1], block.data[2], block.data[3]})
+                                         : EncoderError::UnknownKp;
+            if (e != EncoderError::None) {
+                model.lastError = static_cast<std::uint8_t>(e);
+                refuse = true;
+            }
+        }
+    }
+    if (refuse) {
+        Nak();
+        return;
+    }
+    Answer(DLE);
+    if (replyWanted) SendReply(reply);
+}
+
+void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
+    int delay = Locked([this] { return replyDelayMs; });
+    PauseMs(delay);
+    const int handshake = options.handshakeTimeoutMs;
+    int attempts = options.retryCount > 0 ? options.retryCount : 1;
+    bool afterNak = false;
+    for (; attempts > 0; --attempts) {
+        if (StopOrHangUpRequested()) return;
+        PauseMs(afterNak ? kRetryPauseMs : kTurnaroundMs);
+        afterNak = false;
+        channel->Purge();
+        const std::uint8_t stx = STX;
+        channel->Write(&stx, 1);
+        std::uint8_t c = 0;
+        if (!WaitByte(c, handshake)) continue;
+        if (c == NAK) {
+            Locked([this] { return ++counters.naksReceived; });
+            afterNak = true;
+            continue;
+        }
+        if (c == STX) {
+            // The program has given up on this reply and starts a telegram of its own.
+            pendingStx = true;
+            return;
+        }
+        if (c != DLE) continue;
+
+        // The block: data with DLE doubled, DLE ETX, block check (the XOR of everything after
+        // the handshake; a doubled DLE cancels itself).
+        std::vector<std::uint8_t> frame;
+        std::uint8_t bcc = 0;
+        for (std::uint8_t b : data) {
+            frame.push_back(b);
+            if (b == DLE) frame.push_back(DLE);
+            else bcc ^= b;
+        }
+        frame.push_back(DLE);
+        frame.push_back(ETX);
+        bcc ^= DLE ^ ETX;
+        int gap = 0;
+        bool hangUp = false;
+        {
+            std::lock_guard lock(mutex);
+            if (Take(corruptReplies)) bcc ^= 0x5A;
+            gap = gapMs;
+            gapMs = 0;
+            if (hangUpAt == HangUpPoint::InReply) {
+                hangUpAt = HangUpPoint::None;
+                hangUp = true;
+            }
+            ++counters.repliesSent;
+        }
+        frame.push_back(bcc);
+
+        PauseMs(kTurnaroundMs);
+        channel->Write(frame.data(), 1);
+        if (hangUp) {
+            Locked([this] { return hangUpNow = true; });
+            return;
+        }
+        if (gap > 0) {
+            PauseMs(gap);
+            // A receiver that timed out during the gap has said NAK: stop this attempt.
+            if (channel->InputCount() > 0 && WaitByte(c, 0) && c == NAK) {
+                Locked([this] { return ++counters.naksReceived; });
+                afterNak = true;
+                continue;
+            }
+        }
+        channel->Write(frame.data() + 1, static_cast<std::uint32_t>(frame.size() - 1));
+
+        if (!WaitByte(c, 2 * handshake)) continue;
+        if (c == DLE) {
+            Locked([this] { return ++counters.repliesConfirmed; });
+            return;
+        }
+        if (c == NAK) {
+            Locked([this] { return ++counters.naksReceived; });
+            afterNak = true;
+            continue;
+        }
+        if (c == STX) {
+            pendingStx = true;
+            return;
+        }
+    }
+}
+
+// ---- EncoderSimulator ----
+
+EncoderSimulator::EncoderSimulator(SimulatorOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+EncoderSimulator::~EncoderSimulator() { Stop(); }
+
+bool EncoderSimulator::Start() {
+    if (running_) return true;
+    Impl& m = *impl_;
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0) return false;
+    char name[128] = {};
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
+        ::close(master);
+        return false;
+    }
+    // Raw on the slave, so that nothing is echoed or translated before the program has opened
+    // it and set its own mode; the slave is closed again at once, so the program's exclusive
+    // open of it is not disturbed.
+    int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0) {
+        ::close(master);
+        return false;
+    }
+    MakeRaw(slave);
+    ::close(slave);
+    MakeRaw(master);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    if (::pipe2(m.wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        ::close(master);
+        return false;
+    }
+    m.master = master;
+    m.channel = std::make_unique<MasterChannel>(master, m.wake[0], m.options.lineRate);
+    m.link = std::make_unique<Link>(m.channel.get());
+    m.link->timing.charTimeoutMs = {m.options.charTimeoutMs, m.options.charTimeoutMs, m.options.charTimeoutMs};
+    m.link->timing.handshakeTimeoutMs = {m.options.handshakeTimeoutMs, m.options.handshakeTimeoutMs,
+                                         m.options.handshakeTimeoutMs};
+    m.hungUp = false;
+    m.pendingStx = false;
+    devicePath_ = name;
+    running_ = true;
+    m.thread = std::thread([this] {
+        impl_->Serve();
+        running_ = false;
+    });
+    return true;
+}
+
+void EncoderSimulator::Stop() {
+    Impl& m = *impl_;
+    if (m.thread.joinable()) {
+        const char stop = 1;
+        (void)!::write(m.wake[1], &stop, 1);
+        m.thread.join();
+    }
+    if (m.master >= 0) ::close(m.master);
+    m.master = -1;
+    for (int& fd : m.wake) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    m.link.reset();
+    m.channel.reset();
+    running_ = false;
+}
+
+Data3 EncoderSimulator::Ram(int kp) const { return impl_->Locked([&] { return impl_->model.Ram(kp); }); }
+void EncoderSimulator::SetRam(int kp, const Data3& bytes) { impl_->Locked([&] { impl_->model.SetRam(kp, bytes); }); }
+Data3 EncoderSimulator::Eeprom(int kp) const { return impl_->Locked([&] { return impl_->model.Eeprom(kp); }); }
+void EncoderSimulator::SetEeprom(int kp, const Data3& bytes) {
+    impl_->Locked([&] { impl_->model.SetEeprom(kp, bytes); });
+}
+
+std::optional<std::vector<std::uint8_t>> EncoderSimulator::ReplyFor(int kp) const {
+    return impl_->Locked([&]() -> std::optional<std::vector<std::uint8_t>> {
+        std::vector<std::uint8_t> reply;
+        if (impl_->model.Read(kp, Clock::now(), reply) != EncoderError::None) return std::nullopt;
+        return reply;
+    });
+}
+
+void EncoderSimulator::SetFirmware(const std::string& fourChars) {
+    impl_->Locked([&] { impl_->model.SetFirmware(fourChars); });
+}
+void EncoderSimulator::SetConfigRegisters(int kp, const std::array<std::uint8_t, 4>& registers) {
+    impl_->Locked([&] { impl_->model.SetConfigRegisters(kp, registers); });
+}
+void EncoderSimulator::SetActualValue(std::int32_t position, std::optional<std::uint8_t> status) {
+    impl_->Locked([&] { impl_->model.SetActualValue(position, status, Clock::now()); });
+}
+void EncoderSimulator::SetSpeed(double stepsPerSecond) {
+    impl_->Locked([&] { impl_->model.SetSpeed(stepsPerSecond, Clock::now()); });
+}
+void EncoderSimulator::SetReplyBytes(int kp, std::vector<std::uint8_t> bytes) {
+    impl_->Locked([&] { impl_->model.SetReplyBytes(kp, std::move(bytes)); });
+}
+void EncoderSimulator::ClearReplyOverrides() { impl_->Locked([&] { impl_->model.ClearReplyOverrides(); }); }
+
+void EncoderSimulator::ResetModel() {
+    Impl& m = *impl_;
+    m.Locked([&] {
+        m.model = EncoderModel();
+        m.model.SetFirmware(m.options.firmware);
+        m.model.SetSpeed(m.options.stepsPerSecond, Clock::now());
+        m.silent = false;
+        m.nakTelegrams = m.nakConnections = m.failErrorRequests = m.corruptReplies = 0;
+        m.gapMs = m.stxCollisions = 0;
+        m.replyDelayMs = m.options.replyDelayMs;
+        m.hangUpAt = HangUpPoint::None;
+    });
+}
+
+void EncoderSimulator::SetErrorNumber(std::uint8_t error) { impl_->Locked([&] { impl_->model.lastError = error; }); }
+
+void EncoderSimulator::SetSilent(bool silent) { impl_->Locked([&] { impl_->silent = silent; }); }
+void EncoderSimulator::NakTelegrams(int count, std::uint8_t error) {
+    impl_->Locked([&] {
+        impl_->nakTelegrams = count;
+        impl_->nakError = error;
+    });
+}
+void EncoderSimulator::NakConnections(int count) { impl_->Locked([&] { impl_->nakConnections = count; }); }
+void EncoderSimulator::FailErrorRequests(int count) { impl_->Locked([&] { impl_->failErrorRequests = count; }); }
+void EncoderSimulator::CorruptReplies(int count) { impl_->Locked([&] { impl_->corruptReplies = count; }); }
+void EncoderSimulator::GapInNextReply(int gapMs) { impl_->Locked([&] { impl_->gapMs = gapMs; }); }
+void EncoderSimulator::StxCollisions(int count) { impl_->Locked([&] { impl_->stxCollisions = count; }); }
+void EncoderSimulator::SetReplyDelay(int delayMs) { impl_->Locked([&] { impl_->replyDelayMs = delayMs; }); }
+
+void EncoderSimulator::HangUp() {
+    Impl& m = *impl_;
+    if (!m.thread.joinable()) return;
+    {
+        std::lock_guard lock(m.mutex);
+        m.hangUpNow = true;
+    }
+    const char wake = 1;
+    (void)!::write(m.wake[1], &wake, 1);
+    m.thread.join();   // the thread closes the master on its way out
+    if (m.master >= 0) {
+        ::close(m.master);
+        m.master = -1;
+    }
+    running_ = false;
+}
+
+void EncoderSimulator::HangUpAt(HangUpPoint point) { impl_->Locked([&] { impl_->hangUpAt = point; }); }
+
+std::vector<Telegram> EncoderSimulator::Telegrams() const { return impl_->Locked([&] { return impl_->telegrams; }); }
+void EncoderSimulator::ClearTelegrams() { impl_->Locked([&] { impl_->telegrams.clear(); }); }
+SimulatorCounters EncoderSimulator::Counters() const { return impl_->Locked([&] { return impl_->counters; }); }
+void EncoderSimulator::ResetCounters() { impl_->Locked([&] { impl_->counters = {}; }); }
+
+bool EncoderSimulator::WaitForTelegrams(std::size_t n, int timeoutMs) const {
+    std::unique_lock lock(impl_->mutex);
+    return impl_->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
+                                   [&] { return impl_->telegrams.size() >= n; });
+}
+
+}  // namespace veltrin::sim
