@@ -1,0 +1,23 @@
+// The device commands (EEPROM store and load, RAM defaults) and the actual value.
+#include "params/Exchange.h"
+#include "params/Operations.h"
+
+namespace veltrin {
+
+bool StoreToEeprom(Link& link) { return detail::SendCommand(link, Kp::StoreToEeprom); }
+bool LoadFromEeprom(Link& link) { return detail::SendCommand(link, Kp::LoadFromEeprom); }
+bool SetRamDefaults(Link& link) { return detail::SendCommand(link, Kp::SetRamDefaults); }
+
+bool QueryActualValue(ActualValue& result, const EncoderParameters& p, Link& link) {
+    result.statusBits = "0000000X";
+    result.dataBits = "00000000 00000000 00000000";
+    if (!detail::ReadParameter(link, Kp::ActualValue)) return false;
+    const ReplyBlock& r = link.replyBlock;
+    // Decoded with the configuration being edited, not the encoder's.
+    result.value = ActualPositionValue(r.b(1), r.b(2), r.b(3), p.numberRepresentation, p.outputCode);
+    result.statusBits = StatusBitText(r.b(4));
+    result.dataBits = DataBitText(r.b(1), r.b(2), r.b(3));
+    return true;
+}
+
+}  // namespace veltrin

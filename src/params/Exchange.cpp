@@ -1,0 +1,46 @@
+#include "params/Exchange.h"
+
+namespace veltrin::detail {
+
+namespace {
+bool Send(Link& link, const Telegram& t) {
+    return link.SendTelegramReportingError(kChannel, t.data(), static_cast<int>(t.size()));
+}
+}  // namespace
+
+bool WriteParameter(Link& link, Kp id, const WireBytes& d) {
+    const KpEntry& e = CatalogueEntry(id);
+    if (!IsWritable(e)) return false;
+    return Send(link, WriteTelegram(e.number, d));
+}
+
+bool WriteValue(Link& link, Kp id, std::int64_t value) {
+    switch (CatalogueEntry(id).encoding) {
+        case KpEncoding::Signed24:
+            return WriteParameter(link, id, EncodeSigned24(static_cast<std::int32_t>(value)));
+        case KpEncoding::Unsigned24:
+            return WriteParameter(link, id, EncodeUnsigned24(static_cast<std::uint32_t>(value)));
+        case KpEncoding::Byte:
+            return WriteParameter(link, id, EncodeByte(static_cast<std::uint32_t>(value)));
+        default:
+            return false;   // composite encodings are built by their callers
+    }
+}
+
+bool SendCommand(Link& link, Kp id) {
+    const KpEntry& e = CatalogueEntry(id);
+    if (e.access != KpAccess::Command) return false;
+    return Send(link, CommandTelegram(e.number));
+}
+
+bool RequestRead(Link& link, Kp id) {
+    const KpEntry& e = CatalogueEntry(id);
+    if (!IsReadable(e)) return false;
+    return Send(link, ReadRequest(e.number));
+}
+
+bool ReceiveReadReply(Link& link) { return link.ReceiveReply(kChannel, link.replyBlock); }
+
+bool ReadParameter(Link& link, Kp id) { return RequestRead(link, id) && ReceiveReadReply(link); }
+
+}  // namespace veltrin::detail

@@ -1,0 +1,20 @@
+#pragma once
+// The steps of read-all, each a read of one parameter and the storing of its reply into the
+// parameter set. Storing is kept apart from the exchange so that it can be run on any reply.
+#include "link/Link.h"
+#include "params/Catalogue.h"
+#include "params/EncoderParameters.h"
+
+namespace veltrin {
+
+/// Read-all reads this many parameters, in step order 1 to kReadAllSteps.
+inline constexpr int kReadAllSteps = 35;
+
+/// The parameter that step (1 to kReadAllSteps) reads.
+Kp ReadAllStepKp(int step);
+
+/// Stores the reply of step (1 to kReadAllSteps) into p. Reads only b1 to b3 of the reply,
+/// whatever its count; flags are stored as 0 or 1. A step outside the range stores nothing.
+void StoreReadAllReply(int step, const ReplyBlock& reply, EncoderParameters& p);
+
+}  // namespace veltrin
