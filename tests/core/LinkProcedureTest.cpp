@@ -1,0 +1,275 @@
+// The block procedure in process, on a scripted byte channel: the receiver's framing rules and
+// a randomised run of garbage, truncated blocks and floods.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <random>
+#include <vector>
+
+#include "link/ByteChannel.h"
+#include "link/Link.h"
+
+using namespace veltrin;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+/// A channel whose input is scripted: the bytes given are there at once, and a wait with
+/// nothing there fails at once (no time passes). Optional answers are released one per write
+/// and arrive after it, so a purge right after the write does not lose them.
+class ScriptedChannel : public ByteChannel {
+public:
+    void Feed(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
+    void AnswerNextWrites(std::deque<Bytes> answers) { answers_ = std::move(answers); }
+
+    bool IsOpen() const override { return true; }
+    int PortNumber() const override { return 1; }
+    std::uint32_t InputCount() override {
+        Arrive();
+        return static_cast<std::uint32_t>(input_.size());
+    }
+    bool WaitForInput(int) override { return InputCount() > 0; }
+    std::uint32_t Read(std::uint32_t count) override {
+        Arrive();
+        if (count == 0) count = 511;
+        std::uint32_t n = 0;
+        while (n < count && n < sizeof buffer_ && !input_.empty()) {
+            buffer_[n++] = input_.front();
+            input_.pop_front();
+        }
+        return n;
+    }
+    const std::uint8_t* ReadBuffer() const override { return buffer_; }
+    bool Write(const std::uint8_t* bytes, std::uint32_t length) override {
+        written.insert(written.end(), bytes, bytes + length);
+        for (std::uint32_t i = 0; i < length && !answers_.empty(); ++i) {
+            inFlight_.insert(inFlight_.end(), answers_.front().begin(), answers_.front().end());
+            answers_.pop_front();
+        }
+        return true;
+    }
+    void Purge() override { input_.clear(); }
+
+    std::size_t Pending() const { return input_.size() + inFlight_.size(); }
+    Bytes written;
+
+private:
+    void Arrive() {
+        input_.insert(input_.end(), inFlight_.begin(), inFlight_.end());
+        inFlight_.clear();
+    }
+    std::deque<std::uint8_t> input_;
+    Bytes inFlight_;
+    std::deque<Bytes> answers_;
+    std::uint8_t buffer_[512] = {};
+};
+
+/// A block on the wire: data with DLE doubled, DLE ETX, block check (XOR of the data, 0x13).
+Bytes Frame(const Bytes& data) {
+    Bytes out;
+    std::uint8_t bcc = 0;
+    for (std::uint8_t b : data) {
+        out.push_back(b);
+        if (b == DLE) out.push_back(DLE);
+        else bcc ^= b;
+    }
+    out.push_back(DLE);
+    out.push_back(ETX);
+    out.push_back(static_cast<std::uint8_t>(bcc ^ DLE ^ ETX));
+    return out;
+}
+
+/// A ReplyBlock with guard bytes on both sides: a write outside it shows in the guards.
+struct GuardedBlock {
+    std::array<std::uint8_t, 64> before;
+    ReplyBlock block;
+    std::array<std::uint8_t, 64> after;
+    GuardedBlock() { before.fill(0xA5), after.fill(0x5A); }
+    bool GuardsIntact() const {
+        for (auto b : before) if (b != 0xA5) return false;
+        for (auto b : after) if (b != 0x5A) return false;
+        return true;
+    }
+};
+
+struct Receiver {
+    ScriptedChannel channel;
+    Link link{&channel};
+    bool Receive(const Bytes& wire, ReplyBlock& block) {
+        channel.Feed(wire);
+        return link.ReceiveBlock(kChannel, block);
+    }
+};
+
+}  // namespace
+
+TEST(LinkProcedure, SendDataDoublesDleOutsideTheBlockCheck) {
+    ScriptedChannel channel;
+    Link link(&channel);
+    const std::uint8_t block[4] = {0x80, 0x10, 0x00, 0x01};
+    std::uint8_t acc = 0xEE;
+    link.SendData(kChannel, block, 4, acc);
+    EXPECT_EQ(channel.written, (Bytes{0x80, 0x10, 0x10, 0x00, 0x01}));
+    EXPECT_EQ(acc, 0x81);
+    EXPECT_TRUE(link.linkUsed);
+
+    channel.written.clear();
+    channel.AnswerNextWrites({{}, {}, {DLE}});   // the DLE after the block check
+    EXPECT_TRUE(link.EndBlock(kChannel, acc));
+    EXPECT_EQ(channel.written, (Bytes{0x10, 0x03, 0x92}));
+}
+
+TEST(LinkProcedure, ReceiverFramingRules) {
+    {   // a 10 10 pair stands for one data byte; 10 03 ends the block
+        Receiver r;
+        ReplyBlock block;
+        ASSERT_TRUE(r.Receive(Frame({0x10, 0x20, 0x10}), block));
+        EXPECT_EQ(block.count, 3);
+        EXPECT_EQ(block.b(1), 0x10);
+        EXPECT_EQ(block.b(2), 0x20);
+        EXPECT_EQ(block.b(3), 0x10);
+        EXPECT_EQ(r.channel.Pending(), 0u);   // nothing after the block check was taken
+    }
+    {   // DLE followed by another byte fails, count 0 although bytes were stored
+        Receiver r;
+        ReplyBlock block;
+        block.count = 7;
+        EXPECT_FALSE(r.Receive({0x41, 0x42, DLE, 0x43, DLE, ETX, 0x00}, block));
+        EXPECT_EQ(block.count, 0);
+        EXPECT_EQ(block.b(1), 0x41);
+    }
+    {   // a block check computed without 0x13 is rejected
+        Receiver r;
+        ReplyBlock block;
+        EXPECT_FALSE(r.Receive({0x80, 0x01, DLE, ETX, 0x81}, block));
+        EXPECT_EQ(block.count, 0);
+    }
+    {   // a block that stops (no block check) fails
+        Receiver r;
+        ReplyBlock block;
+        EXPECT_FALSE(r.Receive({0x01, 0x02, DLE, ETX}, block));
+        EXPECT_FALSE(r.Receive({0x01, 0x02, DLE}, block));
+        EXPECT_EQ(block.count, 0);
+    }
+    {   // 254 data bytes are the most a block holds; 255 fail
+        Receiver r;
+        ReplyBlock block;
+        Bytes data(254, 0x33);
+        data[10] = DLE;
+        ASSERT_TRUE(r.Receive(Frame(data), block));
+        EXPECT_EQ(block.count, 254);
+        EXPECT_EQ(block.b(11), DLE);
+        GuardedBlock g;
+        Receiver r2;
+        EXPECT_FALSE(r2.Receive(Frame(Bytes(255, 0x33)), g.block));
+        EXPECT_EQ(g.block.count, 0);
+        EXPECT_TRUE(g.GuardsIntact());
+    }
+}
+
+TEST(LinkProcedure, ConnectAnswers) {
+    struct Case { Bytes answer; bool connected; bool nak; };
+    const Case cases[] = {
+        {{DLE}, true, false},
+        {{STX, DLE}, true, false},   // the encoder wanted to send too and gave way
+        {{STX, NAK}, false, false},
+        {{NAK}, false, true},
+        {{0x41}, false, false},
+        {{}, false, false},
+    };
+    for (const Case& c : cases) {
+        ScriptedChannel channel;
+        Link link(&channel);
+        channel.AnswerNextWrites({c.answer});
+        EXPECT_EQ(link.Connect(kChannel), c.connected);
+        EXPECT_EQ(link.deviceError.nakReceived, c.nak);
+        EXPECT_EQ(channel.written, Bytes{STX});
+    }
+}
+
+// Randomised: garbage, cut-off blocks, mutated blocks and floods. Every case ends in success
+// or failure at once (the channel never waits), a success has consumed exactly one well-formed
+// block, a failure leaves count 0, and nothing outside the ReplyBlock is touched.
+TEST(LinkProcedure, RandomInputNeverEscapesTheBlock) {
+    std::mt19937 rng(20240611);
+    auto byte = [&rng] {
+        // Control characters often, so that the framing paths are all taken.
+        static const std::uint8_t controls[] = {STX, ETX, DLE, NAK};
+        return (rng() % 3 == 0) ? controls[rng() % 4] : static_cast<std::uint8_t>(rng());
+    };
+    int successes = 0, failures = 0;
+    for (int i = 0; i < 6000; ++i) {
+        Bytes wire;
+        Bytes data(rng() % 260);
+        for (auto& b : data) b = byte();
+        switch (i % 5) {
+            case 0: wire = data; break;                                 // garbage
+            case 1: wire = Frame(data); break;                          // well formed (or too long)
+            case 2: wire = Frame(data); wire.resize(rng() % (wire.size() + 1)); break;   // cut off
+            case 3: wire = Frame(data); if (!wire.empty()) wire[rng() % wire.size()] = byte(); break;
+            case 4: wire.assign(300 + rng() % 2000, byte()); break;    // a flood of one byte
+        }
+        GuardedBlock g;
+        Receiver r;
+        const bool ok = r.Receive(wire, g.block);
+        ASSERT_TRUE(g.GuardsIntact()) << "case " << i;
+        if (ok) {
+            ++successes;
+            Bytes got(g.block.data.begin(), g.block.data.begin() + g.block.count);
+            Bytes expected = Frame(got);
+            ASSERT_LE(expected.size(), wire.size()) << "case " << i;
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), wire.begin())) << "case " << i;
+            ASSERT_EQ(r.channel.Pending(), wire.size() - expected.size());
+            if (i % 5 == 1) {
+                ASSERT_EQ(got, data);
+            }
+        } else {
+            ++failures;
+            ASSERT_EQ(g.block.count, 0) << "case " << i;
+            if (i % 5 == 1) {
+                ASSERT_GT(data.size(), 254u);   // a well-formed block fails only for its length
+            }
+        }
+    }
+    EXPECT_GT(successes, 500);
+    EXPECT_GT(failures, 2000);
+}
+
+// The whole reply (STX, block, confirmation, retries) on random answers: bounded, never a
+// read past the block, and a success has confirmed with DLE as the last byte written.
+TEST(LinkProcedure, RandomRepliesEndInResultOrFailure) {
+    std::mt19937 rng(77);
+    for (int i = 0; i < 40; ++i) {
+        ScriptedChannel channel;
+        GuardedBlock g;
+        Link link(&channel);
+        // One answer per attempt: the first is there at once, each later one follows the
+        // program's NAK (or DLE) of the attempt before.
+        std::deque<Bytes> answers;
+        const int parts = 1 + static_cast<int>(rng() % 4);
+        for (int p = 0; p < parts; ++p) {
+            Bytes answer;
+            if (rng() % 4) answer.push_back(STX);
+            Bytes data(rng() % 8);
+            for (auto& b : data) b = static_cast<std::uint8_t>(rng() % 2 ? DLE : rng());
+            Bytes frame = Frame(data);
+            if (rng() % 3 == 0) frame.back() ^= 0x01;
+            if (rng() % 5 == 0) frame.resize(rng() % frame.size());
+            answer.insert(answer.end(), frame.begin(), frame.end());
+            answers.push_back(answer);
+        }
+        channel.Feed(answers.front());
+        answers.pop_front();
+        channel.AnswerNextWrites(answers);
+        const bool ok = link.ReceiveReply(kChannel, g.block);
+        ASSERT_TRUE(g.GuardsIntact());
+        ASSERT_FALSE(channel.written.empty());
+        // The last byte written confirms a good reply (DLE) or refuses the last attempt (NAK).
+        EXPECT_EQ(channel.written.back(), ok ? DLE : NAK);
+        if (!ok) {
+            EXPECT_EQ(g.block.count, 0);
+        }
+    }
+}
