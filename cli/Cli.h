@@ -1,0 +1,36 @@
+#pragma once
+// veltrin-cli: the command-line front end to the encoder operations and configuration files,
+// for scripts, production lines and diagnosis. RunCli is the whole program apart from main(),
+// so tests can run it in process.
+//
+// Exit status: 0 success, 1 the encoder operation failed (its device-error text on the error
+// stream), 2 usage error, 3 file error.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "link/Link.h"
+
+namespace veltrin::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDevice = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitFile = 3;
+
+inline constexpr char kVersionText[] = "veltrin-cli 1.04";
+
+struct CliHooks {
+    /// Replaces the start-up link timing (tests shorten the time-outs).
+    std::optional<LinkTiming> timing;
+    /// Show a progress line for read-all and send-all on the error stream.
+    bool progress = false;
+};
+
+/// Runs one command line (without the program name). Blocks for the encoder exchanges the
+/// command makes. Uses the program's one link and parameter set and leaves the link without
+/// port, trace, observer or message sink when it returns.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const CliHooks& hooks = {});
+
+}  // namespace veltrin::cli
