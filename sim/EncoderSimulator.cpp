@@ -13,6 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -238,6 +239,18 @@ public:
         ++counters.naksSent;
     }
     void SendReply(const std::vector<std::uint8_t>& data);
+    /// Takes what has arrived since the last exchange (late NAKs, noise); true when an STX
+    /// was among it.
+    bool ProgramWantsToSend() {
+        bool stx = false;
+        while (channel->InputCount() > 0) {
+            const std::uint32_t n = channel->Read(0);
+            if (n == 0) break;
+            const std::uint8_t* bytes = channel->ReadBuffer();
+            stx = stx || std::find(bytes, bytes + n, STX) != bytes + n;
+        }
+        return stx;
+    }
     bool WaitByte(std::uint8_t& c, int timeoutMs) { return link->ReadChar(kChannel, c, timeoutMs); }
     bool StopOrHangUpRequested() {
         std::lock_guard lock(mutex);
@@ -371,7 +384,11 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         if (StopOrHangUpRequested()) return;
         PauseMs(afterNak ? kRetryPauseMs : kTurnaroundMs);
         afterNak = false;
-        channel->Purge();
+        if (ProgramWantsToSend()) {
+            // The program has given up on this reply and announces a telegram of its own.
+            pendingStx = true;
+            return;
+        }
         const std::uint8_t stx = STX;
         channel->Write(&stx, 1);
         std::uint8_t c = 0;

@@ -146,7 +146,9 @@ bool Link::SendTelegramReportingError(int ch, const std::uint8_t* bytes, int len
     bool ok = SendTelegram(ch, bytes, length);
     if (ok) {
         deviceError.nakReceived = false;
-    } else if (deviceError.nakReceived) {
+    } else if (deviceError.nakReceived && port_ && port_->IsOpen()) {
+        // A NAK left over from an earlier failure must not send the error request over a
+        // closed port: that would show the port message twice and overwrite the reason.
         deviceError.errorNumber = FetchDeviceError();
         deviceError.nakReceived = true;
     }

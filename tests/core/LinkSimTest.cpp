@@ -1,0 +1,315 @@
+// The telegram exchange over a real pseudo-terminal against the simulated encoder: the real
+// CSerialPort, a Link of the test's own, and a WireTrace where the bytes matter. Most tests
+// shorten the time-outs; one keeps the real ones.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/Link.h"
+#include "link/SerialPort.h"
+#include "res/Resources.h"
+#include "sim/EncoderSimulator.h"
+
+using namespace veltrin;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class RecordingTrace : public WireTrace {
+public:
+    void OnBytes(WireDirection direction, const std::uint8_t* bytes, std::size_t count,
+                 Clock::time_point) override {
+        std::lock_guard lock(mutex_);
+        (direction == WireDirection::Sent ? sent_ : received_).insert(
+            direction == WireDirection::Sent ? sent_.end() : received_.end(), bytes, bytes + count);
+    }
+    Bytes Sent() const { std::lock_guard lock(mutex_); return sent_; }
+    Bytes Received() const { std::lock_guard lock(mutex_); return received_; }
+    void Clear() { std::lock_guard lock(mutex_); sent_.clear(); received_.clear(); }
+
+private:
+    mutable std::mutex mutex_;
+    Bytes sent_, received_;
+};
+
+class RecordingSink : public MessageSink {
+public:
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+sim::SimulatorOptions FastEncoder() {
+    sim::SimulatorOptions o;
+    o.handshakeTimeoutMs = 100;
+    o.charTimeoutMs = 60;
+    o.stepsPerSecond = 0;
+    return o;
+}
+
+void Shorten(Link& link) {
+    link.timing.retryCount = {3, 3, 0};
+    link.timing.charTimeoutMs = {40, 40, 0};
+    link.timing.handshakeTimeoutMs = {60, 60, 0};
+}
+
+long long MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class LinkOverPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(encoder.Start());
+        port.SetDeviceOverride(encoder.DevicePath());
+        ASSERT_TRUE(port.Open());
+        port.SetTrace(&trace);
+        link.SetPort(&port);
+        Shorten(link);
+    }
+
+    bool Read(int kp) {
+        const std::uint8_t t[4] = {0x80, 0, 0, static_cast<std::uint8_t>(kp)};
+        return link.SendTelegramReportingError(kChannel, t, 4) && link.ReceiveReply(kChannel, link.replyBlock);
+    }
+    bool Write(std::uint8_t kp, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3) {
+        const std::uint8_t t[4] = {kp, d1, d2, d3};
+        return link.SendTelegramReportingError(kChannel, t, 4);
+    }
+    Bytes Reply() const {
+        return Bytes(link.replyBlock.data.begin(), link.replyBlock.data.begin() + link.replyBlock.count);
+    }
+
+    sim::EncoderSimulator encoder{FastEncoder()};   // declared first: stops after the port closed
+    CSerialPort port;
+    Link link;
+    RecordingTrace trace;
+};
+
+}  // namespace
+
+TEST_F(LinkOverPty, RequestBlockOnTheWireAndReplyWithDoubledDle) {
+    encoder.SetReplyBytes(1, {0x10, 0x20, 0x10});
+    const std::uint8_t request[4] = {0x80, 0x10, 0x00, 0x01};
+    ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));
+    // STX, then the block with its DLE doubled, DLE ETX and the block check 0x80^0x01^0x13.
+    EXPECT_EQ(trace.Sent(), (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, 0x10, 0x03, 0x92}));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    EXPECT_EQ(Reply(), (Bytes{0x10, 0x20, 0x10}));
+    const Bytes received = trace.Received();
+    // DLE for the connection, DLE for the block; then the reply STX 10 10 20 10 10 10 03 bcc.
+    EXPECT_EQ(received, (Bytes{DLE, DLE, STX, 0x10, 0x10, 0x20, 0x10, 0x10, 0x10, 0x03, 0x20 ^ 0x13}));
+    EXPECT_EQ(trace.Sent().back(), DLE);   // the reply confirmed
+    ASSERT_EQ(encoder.Telegrams().size(), 1u);
+    EXPECT_EQ(encoder.Telegrams()[0], (sim::Telegram{0x80, 0x10, 0x00, 0x01}));
+}
+
+TEST_F(LinkOverPty, SilentEncoderGetsExactlyThreeAttempts) {
+    encoder.SetSilent(true);
+    EXPECT_FALSE(Write(1, 0, 0, 5));
+    EXPECT_EQ(encoder.Counters().connectionAttempts, 3);
+    EXPECT_FALSE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
+    EXPECT_TRUE(encoder.Telegrams().empty());   // no error request for a silent encoder
+}
+
+TEST_F(LinkOverPty, RefusedTelegramFetchesTheReasonAndNamesIt) {
+    const std::pair<int, std::string> reasons[] = {
+        {0, "Geber meldet Datenfehler !"},
+        {1, "Geber meldet KP-Nummer unbekannt !"},
+        {2, "Geber meldet KP-Nummer nur lesbar !"},
+        {3, "Geber meldet Parameterwert zu groß !"},
+        {4, "Geber meldet Parameterwert zu klein !"},
+        {5, "Geber meldet Parameterwert ungültig !"},
+        {9, "Geber meldet unbekannter Fehler Nummer 9"},
+    };
+    for (const auto& [error, text] : reasons) {
+        encoder.ClearTelegrams();
+        encoder.NakTelegrams(3, static_cast<std::uint8_t>(error));
+        EXPECT_FALSE(Write(1, 0, 0, 7));
+        EXPECT_TRUE(link.deviceError.nakReceived);
+        EXPECT_EQ(link.deviceError.errorNumber, error);
+        EXPECT_EQ(link.DeviceErrorText(), text);
+        // Three attempts of the telegram, then the error-status request.
+        const auto log = encoder.Telegrams();
+        ASSERT_EQ(log.size(), 4u);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(log[i], (sim::Telegram{1, 0, 0, 7}));
+        EXPECT_EQ(log[3], (sim::Telegram{0x81, 0, 0, 0}));
+    }
+    // A later success clears the NAK.
+    ASSERT_TRUE(Read(1));
+    EXPECT_FALSE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
+}
+
+TEST_F(LinkOverPty, FailedErrorRequestReportsDataError) {
+    encoder.NakTelegrams(sim::kAlways, 3);
+    encoder.FailErrorRequests(sim::kAlways);
+    EXPECT_FALSE(Write(1, 0, 0, 1));
+    EXPECT_TRUE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.deviceError.errorNumber, 0);
+    EXPECT_EQ(link.DeviceErrorText(), "Geber meldet Datenfehler !");
+}
+
+TEST_F(LinkOverPty, EncoderRefusalsFromItsModel) {
+    struct Case { Bytes telegram; int error; };
+    const Case cases[] = {
+        {{0x80, 0, 0, 5}, 1},      // unknown KP
+        {{0x80, 0, 0, 27}, 1},     // a command is never read
+        {{14, 0, 0, 1}, 2},        // configuration registers are read only
+        {{31, 0, 0, 1}, 2},        // so is the firmware version
+        {{20, 0, 0, 0xD1}, 3},     // S = 13
+        {{22, 0, 0, 0}, 4},        // overspeed threshold 0
+        {{37, 0, 0, 3}, 5},        // output format 3
+        {{21, 12, 13, 24}, 5},     // S + U does not match
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(link.SendTelegramReportingError(kChannel, c.telegram.data(), 4));
+        EXPECT_TRUE(link.deviceError.nakReceived);
+        EXPECT_EQ(link.deviceError.errorNumber, c.error) << int(c.telegram[0]) << " " << int(c.telegram[3]);
+    }
+    // What was refused was not stored.
+    EXPECT_EQ(encoder.Ram(22), (sim::Data3{0, 0, 100}));
+}
+
+TEST_F(LinkOverPty, CorruptedReplyIsRefusedOnceAndAcceptedAgain) {
+    encoder.SetFirmware("0107");
+    encoder.CorruptReplies(1);
+    ASSERT_TRUE(Read(31));
+    EXPECT_EQ(Reply(), (Bytes{'0', '1', '0', '7'}));
+    const auto counters = encoder.Counters();
+    EXPECT_EQ(counters.repliesSent, 2);
+    EXPECT_EQ(counters.naksReceived, 1);
+    EXPECT_EQ(counters.repliesConfirmed, 1);
+    const Bytes sent = trace.Sent();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NAK), sent.end());
+    EXPECT_EQ(sent.back(), DLE);
+}
+
+TEST_F(LinkOverPty, GapInsideReplyFailsThatAttemptOnly) {
+    encoder.GapInNextReply(150);   // the program waits 40 ms per character
+    ASSERT_TRUE(Read(23));
+    EXPECT_EQ(Reply(), (Bytes{255, 0, 0}));
+    EXPECT_GE(encoder.Counters().naksReceived, 1);
+}
+
+TEST_F(LinkOverPty, StxAnsweredWithStxThenDleCountsAsConnected) {
+    encoder.StxCollisions(1);
+    ASSERT_TRUE(link.Connect(kChannel));
+    const Bytes received = trace.Received();
+    ASSERT_GE(received.size(), 2u);
+    EXPECT_EQ(received[0], STX);
+    EXPECT_EQ(received[1], DLE);
+    // The block that follows goes through as usual.
+    std::uint8_t acc = 0;
+    const std::uint8_t block[4] = {23, 0, 0, 40};
+    link.SendData(kChannel, block, 4, acc);
+    EXPECT_TRUE(link.EndBlock(kChannel, acc));
+    EXPECT_EQ(encoder.Ram(23), (sim::Data3{0, 0, 40}));
+}
+
+TEST_F(LinkOverPty, ReplyLateOrMissing) {
+    encoder.SetReplyDelay(20);
+    EXPECT_TRUE(Read(1));
+    encoder.SetReplyDelay(400);   // longer than three waits for the reply's STX
+    const auto start = Clock::now();
+    EXPECT_FALSE(Read(1));
+    EXPECT_FALSE(link.deviceError.nakReceived);
+    EXPECT_LT(MsSince(start), 2000);
+    encoder.SetReplyDelay(0);
+    // Once the encoder is done waiting, its late reply finds the program idle, and the next
+    // telegram is taken (the encoder gives way to the program's STX).
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(Read(31));
+}
+
+TEST_F(LinkOverPty, ProgramGivingUpOnAReplyDoesNotWedgeTheEncoder) {
+    const std::uint8_t request[4] = {0x80, 0, 0, 1};
+    ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));   // the reply is never taken
+    ASSERT_TRUE(Read(31));
+    EXPECT_EQ(Reply(), (Bytes{'0', '1', '0', '4'}));
+}
+
+TEST_F(LinkOverPty, HangUpInTheMiddleEndsInAFailureWithinTheTimeouts) {
+    encoder.HangUpAt(sim::HangUpPoint::AfterRequestBlock);
+    const auto start = Clock::now();
+    EXPECT_FALSE(Write(23, 0, 0, 9));
+    EXPECT_FALSE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
+    EXPECT_FALSE(Read(1));
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_FALSE(encoder.Running());
+}
+
+TEST_F(LinkOverPty, HangUpDuringTheReply) {
+    encoder.HangUpAt(sim::HangUpPoint::InReply);
+    EXPECT_FALSE(Read(1));
+    EXPECT_EQ(link.replyBlock.count, 0);
+    EXPECT_FALSE(Read(1));
+}
+
+TEST_F(LinkOverPty, GarbageFromTheProgramSideIsSurvived) {
+    std::mt19937 rng(4242);
+    for (int round = 0; round < 6; ++round) {
+        Bytes junk(1 + rng() % 40);
+        for (auto& b : junk) b = static_cast<std::uint8_t>(rng() % 4 == 0 ? STX : rng() % 3 == 0 ? DLE : rng());
+        if (round % 2 == 0) junk.insert(junk.begin(), STX);
+        ASSERT_TRUE(port.Write(junk.data(), static_cast<std::uint32_t>(junk.size())));
+        std::this_thread::sleep_for(std::chrono::milliseconds(90));   // past the encoder's character time-out
+        ASSERT_TRUE(Read(23)) << "round " << round;
+        EXPECT_EQ(link.replyBlock.b(1), 255);
+    }
+}
+
+TEST_F(LinkOverPty, LinkUsedIsSetByTheFirstByteWritten) {
+    encoder.SetSilent(true);
+    Link fresh(&port);
+    Shorten(fresh);
+    EXPECT_FALSE(fresh.linkUsed);
+    fresh.Connect(kChannel);
+    EXPECT_TRUE(fresh.linkUsed);
+}
+
+TEST(LinkClosedPort, ShowsThePortMessageAndLeavesTheLineAlone) {
+    CSerialPort port;
+    port.portNumber = 2;
+    RecordingTrace trace;
+    port.SetTrace(&trace);
+    RecordingSink sink;
+    Link link(&port);
+    link.SetMessageSink(&sink);
+    link.deviceError.nakReceived = true;
+    link.deviceError.errorNumber = 4;
+    const std::uint8_t t[4] = {0x80, 0, 0, 1};
+    EXPECT_FALSE(link.SendTelegramReportingError(kChannel, t, 4));
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], "Der Anschluß COM 2 kann nicht geöffnet werden !");
+    EXPECT_TRUE(trace.Sent().empty());
+    EXPECT_FALSE(link.linkUsed);
+    EXPECT_TRUE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.deviceError.errorNumber, 4);
+}
+
+// The one test with the real time-outs: three connection attempts of 5 + 550 ms each.
+TEST(LinkRealTiming, SilentEncoderTakesThreeHandshakeTimeouts) {
+    sim::EncoderSimulator encoder;
+    ASSERT_TRUE(encoder.Start());
+    encoder.SetSilent(true);
+    CSerialPort port;
+    port.SetDeviceOverride(encoder.DevicePath());
+    ASSERT_TRUE(port.Open());
+    Link link(&port);   // LinkTiming as at start-up: 3 attempts, 200 ms, 550 ms
+    const std::uint8_t t[4] = {0x80, 0, 0, 1};
+    const auto start = Clock::now();
+    EXPECT_FALSE(link.SendTelegramReportingError(kChannel, t, 4));
+    const long long elapsed = MsSince(start);
+    EXPECT_GE(elapsed, 3 * (5 + 550));
+    EXPECT_EQ(encoder.Counters().connectionAttempts, 3);
+    EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
+    RecordProperty("silent_exchange_ms", static_cast<int>(elapsed));
+}
