@@ -105,6 +105,9 @@ void CSerialPort::Close() {
     if (handle < 0) return;
     if (haveSavedSettings_) ::tcsetattr(handle, TCSANOW, &savedSettings_);
     haveSavedSettings_ = false;
+    // Give up the exclusive use again: the flag belongs to the device, not to this handle, and
+    // stays where the device lives on (a pseudo-terminal), refusing our own next open.
+    ::ioctl(handle, TIOCNXCL);
     ::flock(handle, LOCK_UN);
     ::close(handle);
     handle = -1;
