@@ -313,3 +313,38 @@ TEST(LinkRealTiming, SilentEncoderTakesThreeHandshakeTimeouts) {
     EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
     RecordProperty("silent_exchange_ms", static_cast<int>(elapsed));
 }
+
+// Line-rate mode paces the encoder's bytes at 2400 baud 8N1 (10 bits, about 4.17 ms each) on
+// an absolute schedule, and takes in the program's bytes no faster.
+TEST(LinkLineRate, EncoderKeepsTheLineSpeed) {
+    class TimedTrace : public WireTrace {
+    public:
+        void OnBytes(WireDirection direction, const std::uint8_t*, std::size_t count, Clock::time_point when) override {
+            if (direction == WireDirection::Received)
+                for (std::size_t i = 0; i < count; ++i) times.push_back(when);
+        }
+        std::vector<Clock::time_point> times;
+    } trace;
+    sim::SimulatorOptions options;
+    options.lineRate = true;
+    sim::EncoderSimulator encoder(options);
+    ASSERT_TRUE(encoder.Start());
+    CSerialPort port;
+    port.SetDeviceOverride(encoder.DevicePath());
+    ASSERT_TRUE(port.Open());
+    port.SetTrace(&trace);
+    Link link(&port);
+    const std::uint8_t request[4] = {0x80, 0, 0, 31};
+    const auto start = Clock::now();
+    ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    // Received: DLE, DLE, then STX and the 7 bytes of the reply block (4 data, DLE ETX, check).
+    ASSERT_EQ(trace.times.size(), 10u);
+    const auto bit = std::chrono::microseconds(10'000'000 / 2400);
+    // The 7 bytes after the reply's STX leave one character time apart (less one for the
+    // latency of the first).
+    EXPECT_GE(trace.times[9] - trace.times[3], 6 * bit - std::chrono::milliseconds(1));
+    // Taking in the 8 bytes of the request (STX, then 7) costs at least 7 character times too.
+    EXPECT_GE(Clock::now() - start, 14 * bit);
+    EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + 4), "0104");
+}
