@@ -1,0 +1,6 @@
+// libFuzzer entry: configuration files.
+#include "fuzz/FuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return veltrin::fuzz::FuzzReadConfiguration(data, size);
+}
