@@ -1,6 +1,6 @@
 #pragma once
 // What every window of the program shares: texts from the resources in force, message boxes
-// (caption "Veltrin", exclamation icon), the wait cursor and the way into help.
+// (caption "Veltrin", exclamation icon), the wait cursor, dialog units and the way into help.
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -21,6 +21,11 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+/// Tests answer message boxes without showing them: while a hook is installed ShowMessage
+/// calls it instead of opening a box and returns its answer. An empty function removes it.
+using MessageHook = std::function<QMessageBox::StandardButton(const QString& text, QMessageBox::StandardButtons buttons)>;
+void SetMessageHook(MessageHook hook);
+
 /// Shows the wait cursor for its lifetime.
 class WaitCursor {
 public:
@@ -30,6 +35,11 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+/// Dialog units to pixels, from the average character width and the height of the
+/// application's font (a dialog unit is a quarter of the one, an eighth of the other).
+int DluX(int units);
+int DluY(int units);
+
 /// Help: a dialog sets its topic ("AbfragenPresets", ...) and asks for help; the application
 /// opens the help page at that topic and empties it. The application installs the handler.
 void SetHelpTopic(const QString& topic);
@@ -37,5 +47,14 @@ QString HelpTopic();
 void RequestHelp();
 void SetHelpHandler(std::function<void()> handler);
 void ClearHelpTopic();
+
+/// F1 is handled once for every window of the program. A dialog with a help topic names it
+/// here (a dynamic property of the dialog); F1 then sets that topic before asking for help.
+/// A ParameterDialog handles F1 itself. Another dialog without a topic but with a "Hilfe" button (object name "57670") gets that button
+/// clicked; anything else opens the page at its top.
+void SetDialogHelpTopic(QWidget* dialog, const QString& topic);
+inline constexpr const char* kHelpTopicProperty = "veltrinHelpTopic";
+/// Installs the application-wide F1 handling (done once by the application at start-up).
+void InstallF1Handler();
 
 }  // namespace veltrin::ui

@@ -1,0 +1,280 @@
+#include "doc/app/VeltrinApp.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QProcess>
+#include <QUrl>
+
+#include "doc/app/VeltrinDoc.h"
+#include "params/Operations.h"
+#include "ui/common/Ui.h"
+#include "ui/main/InfoDialog.h"
+#include "ui/main/LanguageDialog.h"
+#include "ui/main/MainFrame.h"
+#include "ui/main/PortDialog.h"
+
+// The pictures are compiled into the static library veltrin_ui; this pulls them in.
+static void InitPictureResources() { Q_INIT_RESOURCE(veltrin); }
+
+namespace veltrin::app {
+
+namespace {
+CVeltrinApp* g_app = nullptr;
+
+constexpr unsigned kDocType = 128;
+constexpr unsigned kOpenTitle = 61440;        // "Öffnen"
+constexpr unsigned kSaveAsTitle = 61441;      // "Speichern unter"
+constexpr unsigned kAllFilesFilter = 61442;   // "Alle Dateien (*.*)"
+constexpr unsigned kRestartQuestion = 61204;  // "Programm muß zum Sprachwechsel neu gestartet werden !"
+
+constexpr const char* kEnglishResourceFile = "veltrin.en.txt";
+constexpr const char* kHelpPage = "Veltrin-P.html";
+}  // namespace
+
+void MessageBoxSink::ShowMessage(const std::string& text) {
+    ui::ShowMessage(nullptr, QString::fromStdString(text));
+}
+
+CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
+    g_app = this;
+    InitPictureResources();
+    // Every run starts with the service mode off, no help topic and nothing sent yet.
+    ExtendedMode = 0;
+    ui::ClearHelpTopic();
+    TheLink().linkUsed = false;
+    programFolder = QCoreApplication::applicationDirPath();
+}
+
+CVeltrinApp::~CVeltrinApp() {
+    delete mainFrame_;
+    mainFrame_ = nullptr;
+    ui::SetHelpHandler({});
+    Link& link = TheLink();
+    if (link.Port() == &serialPort) link.SetPort(nullptr);
+    link.SetMessageSink(nullptr);
+    link.SetTelegramObserver({});
+    if (languageLibraryLoaded) UseResourceSet(nullptr);
+    serialPort.Close();
+    if (g_app == this) g_app = nullptr;
+}
+
+CVeltrinApp* CVeltrinApp::Instance() { return g_app; }
+
+void CVeltrinApp::LoadLanguageLibrary() {
+    // Missing or unreadable: German, without a message; language keeps its value.
+    const QString path = QDir(programFolder).filePath(kEnglishResourceFile);
+    if (!languageLibrary.LoadFile(QFile::encodeName(path).toStdString())) return;
+    languageLibraryLoaded = true;
+    UseResourceSet(&languageLibrary);
+}
+
+bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
+    settings_.Load();
+    recentFiles_ = settings_.recentFiles;
+    portNumber = settings_.port;
+    language = settings_.language;
+    if (language != 0) LoadLanguageLibrary();
+
+    QCommandLineParser parser;
+    QCommandLineOption deviceOption("device", "serial device for this run", "path");
+    parser.addOption(deviceOption);
+    parser.addPositionalArgument("file", "configuration file (.ssi)");
+    // An unknown option is no reason not to start; what was understood counts.
+    if (!commandLine.isEmpty()) parser.parse(commandLine);
+    arguments = commandLine.mid(1);
+    if (parser.isSet(deviceOption)) serialPort.SetDeviceOverride(QFile::encodeName(parser.value(deviceOption)).toStdString());
+    for (int n = 1; n <= CSettings::kBindablePorts; ++n)
+        serialPort.BindPort(n, QFile::encodeName(settings_.portDevice[n - 1]).toStdString());
+
+    Link& link = TheLink();
+    link.SetPort(&serialPort);
+    link.SetMessageSink(&messageSink_);
+    ui::SetHelpHandler([this] { OpenHelp(); });
+    ui::InstallF1Handler();
+
+    doc_ = std::make_unique<CVeltrinDoc>(*this);
+    mainFrame_ = new ui::CMainFrame(*this);
+    mainFrame_->RebuildRecentFileMenu();
+
+    // The start-up values come first, so that a configuration named on the command line
+    // keeps the values it was saved with.
+    InitEncoderParameters();
+
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) {
+        if (!OpenDocumentFile(files.first())) return false;
+    } else {
+        doc_->OnNewDocument();
+    }
+
+    mainFrame_->show();
+    mainFrame_->repaint();
+
+    // A port that does not open is reported by the next exchange.
+    serialPort.Reopen(portNumber);
+    return true;
+}
+
+int CVeltrinApp::SetPort(int n) {
+    portNumber = n;
+    settings_.SavePort(n);
+    return serialPort.Reopen(n);
+}
+
+void CVeltrinApp::BindPortDevice(int n, const QString& path) {
+    settings_.SavePortDevice(n, path);
+    serialPort.BindPort(n, QFile::encodeName(path).toStdString());
+}
+
+QString CVeltrinApp::DocTypeField(int field) {
+    const QStringList fields = ui::Str(kDocType).split('\n');
+    return field >= 1 && field <= fields.size() ? fields[field - 1] : QString();
+}
+
+QString CVeltrinApp::FileFilter() {
+    return DocTypeField(4) + ";;" + ui::Str(kAllFilesFilter);
+}
+
+QString CVeltrinApp::RunFileDialog(FileDialogKind kind, const QString& proposedName) {
+    const QString title = ui::Str(kind == FileDialogKind::Open ? kOpenTitle : kSaveAsTitle);
+    if (fileDialog) return fileDialog(kind, title, FileFilter(), proposedName);
+
+    QFileDialog dialog(mainFrame_, title, QString(), FileFilter());
+    dialog.setObjectName(kind == FileDialogKind::Open ? "fileOpen" : "fileSaveAs");
+    if (kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        QString suffix = DocTypeField(5);
+        if (suffix.startsWith('.')) suffix.remove(0, 1);
+        dialog.setDefaultSuffix(suffix);
+        QFileInfo proposed(proposedName);
+        if (proposed.isAbsolute()) dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+bool CVeltrinApp::OpenDocumentFile(const QString& path) {
+    if (!doc_->OnOpenDocument(path)) return false;
+    doc_->SetPathName(path);
+    AddToRecentFileList(doc_->PathName());
+    return true;
+}
+
+void CVeltrinApp::OnFileNew() { doc_->OnNewDocument(); }
+
+void CVeltrinApp::OnFileOpen() {
+    QString path = RunFileDialog(FileDialogKind::Open, {});
+    if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+void CVeltrinApp::OnOpenRecentFile(int index) {
+    if (index < 0 || index >= recentFiles_.size()) return;
+    const QString path = recentFiles_[index];
+    if (!OpenDocumentFile(path)) {
+        int at = recentFiles_.indexOf(path);
+        if (at >= 0) RemoveFromRecentFileList(at);
+    }
+}
+
+void CVeltrinApp::AddToRecentFileList(const QString& path) {
+    if (path.isEmpty()) return;
+    recentFiles_.removeAll(path);
+    recentFiles_.prepend(path);
+    while (recentFiles_.size() > CSettings::kRecentFiles) recentFiles_.removeLast();
+    RecentFilesChanged();
+}
+
+void CVeltrinApp::RemoveFromRecentFileList(int index) {
+    if (index < 0 || index >= recentFiles_.size()) return;
+    recentFiles_.removeAt(index);
+    RecentFilesChanged();
+}
+
+void CVeltrinApp::RecentFilesChanged() {
+    if (mainFrame_) mainFrame_->RebuildRecentFileMenu();
+}
+
+void CVeltrinApp::SaveRecentFileList() { settings_.SaveRecentFiles(recentFiles_); }
+
+void CVeltrinApp::OnAppAbout() {
+    ui::CInfoDialog dialog(mainFrame_);
+    dialog.exec();
+}
+
+void CVeltrinApp::OnPortSettings() {
+    ui::CPortDialog dialog(mainFrame_);
+    dialog.SetChoice(portNumber - 1);
+    for (int n = 1; n <= CSettings::kBindablePorts; ++n)
+        dialog.SetDevice(n, settings_.portDevice[n - 1], QString::fromStdString(CSerialPort().DeviceForPort(n)));
+    if (dialog.exec() != QDialog::Accepted) return;
+    for (int n = 1; n <= CSettings::kBindablePorts; ++n) {
+        const QString device = dialog.Device(n);
+        if (device != settings_.portDevice[n - 1]) BindPortDevice(n, device);
+    }
+    // No message, whether or not the port opens: the next exchange reports it.
+    SetPort(dialog.Choice() + 1);
+}
+
+void CVeltrinApp::OnLanguage() {
+    ui::CLanguageDialog dialog(mainFrame_);
+    dialog.SetChoice(language);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int index = dialog.Choice();
+    if (index != language &&
+        ui::ShowMessage(mainFrame_, ui::Str(kRestartQuestion), QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    RestartWithLanguage(index);
+}
+
+void CVeltrinApp::RestartWithLanguage(int index) {
+    settings_.SaveLanguage(index);
+    const QString program = QCoreApplication::applicationFilePath();
+    // The closing instance asks nothing and leaves the port to the new one.
+    TheLink().linkUsed = false;
+    serialPort.Close();
+    // A new instance that does not start shows nothing; this one closes all the same.
+    if (programStarter) programStarter(program, arguments);
+    else QProcess::startDetached(program, arguments);
+    if (mainFrame_) QMetaObject::invokeMethod(mainFrame_, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CVeltrinApp::SetHelpTopic(const QString& topic) { ui::SetHelpTopic(topic); }
+QString CVeltrinApp::helpTopic() const { return ui::HelpTopic(); }
+
+QString CVeltrinApp::HelpAddress() const {
+    const QString topic = ui::HelpTopic();
+    QString address = "file://" + programFolder + "/help/" + kHelpPage;
+    if (!topic.isEmpty()) address += "#" + topic;
+    return address;
+}
+
+void CVeltrinApp::OpenHelp() {
+    const QString address = HelpAddress();
+    const QString topic = ui::HelpTopic();
+    // The topic never carries over to the next request, whatever happens below.
+    ui::ClearHelpTopic();
+    if (programFolder.isEmpty()) return;
+    const QString page = programFolder + "/help/" + kHelpPage;
+    if (!QFileInfo(page).isFile()) return;
+    if (helpOpener) {
+        helpOpener(address);
+        return;
+    }
+    // Straight to the browser, no shell in between; the URL class encodes what needs it.
+    QUrl url = QUrl::fromLocalFile(page);
+    if (!topic.isEmpty()) url.setFragment(topic);
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace veltrin::app

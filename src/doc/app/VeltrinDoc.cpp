@@ -1,0 +1,107 @@
+#include "doc/app/VeltrinDoc.h"
+
+#include <QFileInfo>
+
+#include "doc/ConfigFile.h"
+#include "doc/app/VeltrinApp.h"
+#include "params/Operations.h"
+#include "ui/common/Ui.h"
+#include "ui/main/MainFrame.h"
+
+namespace veltrin::app {
+
+namespace {
+constexpr unsigned kAskStoreEeprom = 57666;     // "Sollen die Daten im EEPROM gespeichert werden?"
+constexpr unsigned kConfirmStoreEeprom = 57667;
+constexpr unsigned kAskSaveFile = 57668;        // "Sollen die Daten in einer Datei gespeichert werden ?"
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+}  // namespace
+
+CVeltrinDoc::CVeltrinDoc(CVeltrinApp& app) : app_(app) {}
+
+QString CVeltrinDoc::Title() const {
+    if (pathName_.isEmpty()) return CVeltrinApp::DocTypeField(2);
+    return QFileInfo(pathName_).fileName();
+}
+
+void CVeltrinDoc::TitleChanged() {
+    if (auto* frame = app_.MainFrame()) frame->UpdateTitle();
+}
+
+void CVeltrinDoc::SetPathName(const QString& path) {
+    pathName_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    TitleChanged();
+}
+
+void CVeltrinDoc::OnNewDocument() { SetPathName({}); }
+
+bool CVeltrinDoc::OnOpenDocument(const QString& path) {
+    ConfigFileResult result;
+    {
+        ui::WaitCursor wait;
+        result = ReadConfigurationFile(LocalPath(path), encoderParameters);
+    }
+    if (result.ok()) return true;
+    ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
+    // A file that opened but held no configuration leaves an untitled document behind.
+    if (result.status != ConfigStatus::FileError) SetPathName({});
+    return false;
+}
+
+bool CVeltrinDoc::OnSaveDocument(const QString& path) {
+    ConfigFileResult result;
+    {
+        ui::WaitCursor wait;
+        result = WriteConfigurationFile(LocalPath(path), encoderParameters);
+    }
+    if (result.ok()) return true;
+    ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
+    return false;
+}
+
+bool CVeltrinDoc::OnFileSave() {
+    QFileInfo file(pathName_);
+    if (pathName_.isEmpty() || !file.exists() || !file.isWritable()) return OnFileSaveAs();
+    if (!OnSaveDocument(pathName_)) return false;
+    app_.AddToRecentFileList(pathName_);
+    return true;
+}
+
+bool CVeltrinDoc::OnFileSaveAs() {
+    QString proposed = pathName_;
+    if (proposed.isEmpty()) proposed = Title() + CVeltrinApp::DocTypeField(5);
+    QString path = app_.RunFileDialog(CVeltrinApp::FileDialogKind::SaveAs, proposed);
+    if (path.isEmpty()) return false;
+    if (!OnSaveDocument(path)) return false;
+    SetPathName(path);
+    app_.AddToRecentFileList(pathName_);
+    return true;
+}
+
+bool CVeltrinDoc::CanClose() {
+    if (!TheLink().linkUsed) return true;
+
+    auto answer = ui::ShowMessage(nullptr, ui::Str(kAskStoreEeprom),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Yes) {
+        if (ui::ShowMessage(nullptr, ui::Str(kConfirmStoreEeprom), QMessageBox::Yes | QMessageBox::No) !=
+            QMessageBox::Yes)
+            return false;
+        bool stored;
+        {
+            ui::WaitCursor wait;
+            stored = StoreToEeprom();
+        }
+        if (!stored) ui::ShowMessage(nullptr, QString::fromStdString(TheLink().DeviceErrorText()));
+    }
+
+    answer = ui::ShowMessage(nullptr, ui::Str(kAskSaveFile), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    // Saved, cancelled or failed: the program closes all the same.
+    if (answer == QMessageBox::Yes) OnFileSaveAs();
+    return true;
+}
+
+}  // namespace veltrin::app

@@ -1,0 +1,33 @@
+#pragma once
+// CPortDialog (143, "Schnittstelle"): 1141 "COM 1" (index 0), 1142 "COM 2" (index 1). Beside
+// each port an editable list of the machine's serial devices binds that port to a device
+// ("Port1Device", "Port2Device"); left empty, COM n is the platform's default device.
+#include <QStringList>
+
+#include "ui/main/ChoiceDialog.h"
+
+class QComboBox;
+
+namespace veltrin::ui {
+
+class CPortDialog : public CChoiceDialog {
+    Q_OBJECT
+public:
+    explicit CPortDialog(QWidget* parent = nullptr);
+
+    /// The binding of COM n (1 or 2) shown when the dialog opens; defaultDevice is the hint
+    /// for an empty field.
+    void SetDevice(int n, const QString& device, const QString& defaultDevice);
+    /// The binding of COM n as the user left it (trimmed; empty: the default device).
+    QString Device(int n) const;
+    QComboBox* DeviceBox(int n) const;
+
+    /// The serial devices of this machine: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* and
+    /// /dev/serial/by-id/*.
+    static QStringList SerialDevices();
+
+private:
+    QComboBox* devices_[2];
+};
+
+}  // namespace veltrin::ui
