@@ -108,6 +108,8 @@ void CMainFrame::BuildMenu() {
 void CMainFrame::RebuildRecentFileMenu() {
     for (QAction* action : recentActions_) {
         fileMenu_->removeAction(action);
+        // It may be the action whose command runs now: gone once that has returned.
+        action->setObjectName(QString());
         action->deleteLater();
     }
     recentActions_.clear();
