@@ -252,6 +252,15 @@ public:
         return stx;
     }
     bool WaitByte(std::uint8_t& c, int timeoutMs) { return link->ReadChar(kChannel, c, timeoutMs); }
+    /// Sleeps ms milliseconds, or less when Stop or HangUp wakes the thread.
+    void Sleep(int ms) {
+        if (ms <= 0) return;
+        struct pollfd pfd {wake[0], POLLIN, 0};
+        Deadline deadline(ms);
+        while (deadline.RemainingMs() > 0) {
+            if (::poll(&pfd, 1, deadline.RemainingMs()) > 0) return;   // the wake byte stays for the others
+        }
+    }
     bool StopOrHangUpRequested() {
         std::lock_guard lock(mutex);
         return hangUpNow || channel->Stopping();
@@ -375,8 +384,7 @@ void EncoderSimulator::Impl::HandleConnection() {
 }
 
 void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
-    int delay = Locked([this] { return replyDelayMs; });
-    PauseMs(delay);
+    Sleep(Locked([this] { return replyDelayMs; }));
     const int handshake = options.handshakeTimeoutMs;
     int attempts = options.retryCount > 0 ? options.retryCount : 1;
     bool afterNak = false;
@@ -439,7 +447,7 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
             return;
         }
         if (gap > 0) {
-            PauseMs(gap);
+            Sleep(gap);
             // A receiver that timed out during the gap has said NAK: stop this attempt.
             if (channel->InputCount() > 0 && WaitByte(c, 0) && c == NAK) {
                 Locked([this] { return ++counters.naksReceived; });

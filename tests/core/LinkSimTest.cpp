@@ -228,6 +228,16 @@ TEST_F(LinkOverPty, ReplyLateOrMissing) {
     EXPECT_TRUE(Read(31));
 }
 
+TEST_F(LinkOverPty, StopEndsTheSimulatorWhileItWaitsToReply) {
+    encoder.SetReplyDelay(60000);
+    const std::uint8_t request[4] = {0x80, 0, 0, 1};
+    ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));
+    const auto start = Clock::now();
+    encoder.Stop();
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_FALSE(encoder.Running());
+}
+
 TEST_F(LinkOverPty, ProgramGivingUpOnAReplyDoesNotWedgeTheEncoder) {
     const std::uint8_t request[4] = {0x80, 0, 0, 1};
     ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));   // the reply is never taken
