@@ -29,7 +29,8 @@ bool WriteConfiguration(std::ostream& out, const EncoderParameters& p);
 /// Reads and tests the marker, then the record. The parameter set changes only on Ok: a wrong
 /// marker, a record that ends early or an impossible marker length leave it as it was. Reads
 /// at most the marker and the record; whatever follows stays unread. Never allocates by the
-/// length the data announces.
+/// length the data announces. An empty stream is EndOfFile: the 0-byte rule belongs to files
+/// (ReadConfigurationFile), as it does to the document's open.
 ConfigStatus ReadConfiguration(std::istream& in, EncoderParameters& p);
 
 /// Causes of a file error, as the file-error messages number them.
