@@ -276,6 +276,15 @@ TEST_F(LinkOverPty, GarbageFromTheProgramSideIsSurvived) {
     }
 }
 
+TEST_F(LinkOverPty, ReadCharWithoutTimeOnlyLooks) {
+    std::uint8_t c = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(link.ReadChar(kChannel, c, 0));
+    EXPECT_EQ(c, 0xFF);
+    EXPECT_LT(MsSince(start), 100);
+    EXPECT_FALSE(link.linkUsed);   // reading writes nothing
+}
+
 TEST_F(LinkOverPty, LinkUsedIsSetByTheFirstByteWritten) {
     encoder.SetSilent(true);
     Link fresh(&port);
