@@ -105,22 +105,6 @@ struct Receiver {
 
 }  // namespace
 
-TEST(LinkProcedure, SendDataDoublesDleOutsideTheBlockCheck) {
-    ScriptedChannel channel;
-    Link link(&channel);
-    const std::uint8_t block[4] = {0x80, 0x10, 0x00, 0x01};
-    std::uint8_t acc = 0xEE;
-    link.SendData(kChannel, block, 4, acc);
-    EXPECT_EQ(channel.written, (Bytes{0x80, 0x10, 0x10, 0x00, 0x01}));
-    EXPECT_EQ(acc, 0x81);
-    EXPECT_TRUE(link.linkUsed);
-
-    channel.written.clear();
-    channel.AnswerNextWrites({{}, {}, {DLE}});   // the DLE after the block check
-    EXPECT_TRUE(link.EndBlock(kChannel, acc));
-    EXPECT_EQ(channel.written, (Bytes{0x10, 0x03, 0x92}));
-}
-
 TEST(LinkProcedure, ReceiverFramingRules) {
     {   // a 10 10 pair stands for one data byte; 10 03 ends the block
         Receiver r;
