@@ -482,6 +482,7 @@ EncoderSimulator::~EncoderSimulator() { Stop(); }
 
 bool EncoderSimulator::Start() {
     if (running_) return true;
+    Stop();   // the rest of an earlier run that ended by a hang-up
     Impl& m = *impl_;
     int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0) return false;

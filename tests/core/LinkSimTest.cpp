@@ -254,6 +254,11 @@ TEST_F(LinkOverPty, HangUpInTheMiddleEndsInAFailureWithinTheTimeouts) {
     EXPECT_FALSE(Read(1));
     EXPECT_LT(MsSince(start), 3000);
     EXPECT_FALSE(encoder.Running());
+    // A new start is a new line: the program opens the new device and is answered again.
+    ASSERT_TRUE(encoder.Start());
+    port.SetDeviceOverride(encoder.DevicePath());
+    ASSERT_EQ(port.Reopen(1), 0);
+    EXPECT_TRUE(Read(1));
 }
 
 TEST_F(LinkOverPty, HangUpDuringTheReply) {
