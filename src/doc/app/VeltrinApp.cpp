@@ -1,6 +1,8 @@
 #include "doc/app/VeltrinApp.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -98,6 +100,7 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     ui::SetHelpHandler([this] { OpenHelp(); });
     ui::InstallF1Handler();
 
+    QApplication::setWindowIcon(QIcon(ui::Res("icon.128")));
     doc_ = std::make_unique<CVeltrinDoc>(*this);
     mainFrame_ = new ui::CMainFrame(*this);
     mainFrame_->RebuildRecentFileMenu();
