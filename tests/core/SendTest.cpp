@@ -1,0 +1,218 @@
+// The sends against the simulated encoder: the telegrams of every item in their order and
+// bytes, the shared status-bit positions, send-all and its stops, and parameter sets of any
+// content (as a file may bring).
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ParamsSimFixture.h"
+
+using namespace veltrin;
+using veltrin::test::ParamsOnSimulator;
+
+namespace {
+using Telegrams = std::vector<Telegram>;
+}
+
+TEST_F(ParamsOnSimulator, SendPresetsItemsAndWhole) {
+    p.internalPreset = -1;
+    p.extPreset1 = 0x123456;
+    p.extPreset1On = 1;
+    p.extPreset1ActiveHigh = 1;
+    p.extPreset2 = -8388608;
+    p.extPreset2On = 1;
+    p.extPreset2ActiveHigh = 0;
+    p.presetOffset = 7;
+    p.lengthMeasurementOn = 1;
+    p.debounceTime = 300;   // its low byte goes out
+
+    ASSERT_TRUE(SendPresets(0, p, link));   // extended functions off: no debounce time
+    EXPECT_EQ(Take(), (Telegrams{{1, 0xFF, 0xFF, 0xFF},
+                                 {2, 0x12, 0x34, 0x56},
+                                 {32, 0, 0, 0x03},
+                                 {3, 0x80, 0x00, 0x00},
+                                 {33, 0, 0, 0x01},
+                                 {4, 0, 0, 7},
+                                 {39, 0, 0, 1}}));
+    ExtendedMode = 1;
+    ASSERT_TRUE(SendPresets(0, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 23, 32, 3, 33, 4, 39}));
+
+    const std::vector<std::vector<int>> items = {{1}, {2, 32}, {3, 33}, {4}, {39}, {23}};
+    for (int item = 1; item <= 6; ++item) {
+        ASSERT_TRUE(SendPresets(item, p, link)) << item;
+        EXPECT_EQ(Codes(Take()), items[static_cast<std::size_t>(item - 1)]) << item;
+    }
+    EXPECT_EQ(sim.Ram(23), (sim::Data3{0, 0, 0x2C}));
+    EXPECT_FALSE(SendPresets(7, p, link));
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(ParamsOnSimulator, SendScalingSendsOneStepsParameterPerScaling) {
+    p.stepsForMeasuringSteps = 1000;
+    p.measuringSteps = 360;
+    p.stepsForRevolutions = 0xABCDEF;
+    p.revolutions = 0x1000001;   // beyond 24 bits: the low 24 go out
+    ASSERT_TRUE(SendScaling(1, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{8, 0xFF, 0xFF, 0xFF}}));
+    ASSERT_TRUE(SendScaling(2, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{10, 0x00, 0x03, 0xE8}, {11, 0x00, 0x01, 0x68}}));
+    ASSERT_TRUE(SendScaling(3, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{10, 0xAB, 0xCD, 0xEF}, {9, 0x00, 0x00, 0x01}}));
+    EXPECT_FALSE(SendScaling(0, p, link));
+    EXPECT_FALSE(SendScaling(4, p, link));
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(ParamsOnSimulator, SendLimitsPairsValueAndStatusBit) {
+    p.limit1Value = 1;
+    p.limit2Value = 2;
+    p.limit3Value = 3;
+    p.limit4Value = 4;
+    p.limit1BitPosition = 3;
+    p.limit1BitOn = 1;
+    p.limit1BitActiveLow = 1;
+    p.limit2BitPosition = 2;
+    p.limit3BitPosition = 8;
+    p.limit3BitOn = 1;
+    p.limit4BitPosition = 0;   // a table entry; the encoder shows it as none
+    ASSERT_TRUE(SendLimits(0, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{16, 0, 0, 1},
+                                 {40, 0, 0, 0x0B},
+                                 {18, 0, 0, 2},
+                                 {42, 0, 0, 0x12},
+                                 {17, 0, 0, 3},
+                                 {41, 0, 0, 0x10},
+                                 {19, 0, 0, 4},
+                                 {43, 0, 0, 0x10}}));
+    EXPECT_EQ(statusBitOwners, (std::array<std::int32_t, 8>{4, 0, 2, 1, 0, 0, 0, 0}));
+
+    // Limit 2 moves from 2 to 5: position 2 is free for the direction bit.
+    p.limit2BitPosition = 5;
+    ASSERT_TRUE(SendLimits(2, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{18, 42}));
+    p.directionBitPosition = 2;
+    ASSERT_TRUE(SendStatusBits(5, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{48, 0, 0, 0x12}}));
+
+    // A position typed out of range: the value goes, the status bit silently does not.
+    p.limit1BitPosition = 9;
+    ASSERT_TRUE(SendLimits(1, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{16}));
+    EXPECT_EQ(statusBitOwners[3], 1);
+}
+
+TEST_F(ParamsOnSimulator, StatusBitClashesSkipOnlyTheClashingFunction) {
+    p.limit1BitPosition = 3;
+    ASSERT_TRUE(SendLimits(1, p, link));
+    Take();
+    // "Überdrehzahl" at 3, held by limit 1: true, but neither KP 44 nor KP 22.
+    p.overspeedBitPosition = 3;
+    p.overspeedValue = 300;
+    ASSERT_TRUE(SendStatusBits(1, p, link));
+    EXPECT_TRUE(Take().empty());
+
+    // The whole group goes on after the skipped function.
+    p.standstillBitPosition = 4;
+    p.parityBitPosition = 3;   // held by limit 1 as well
+    p.encoderErrorBitPosition = 8;
+    p.directionBitPosition = 4;   // standstill takes 4 first
+    ASSERT_TRUE(SendStatusBits(0, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{45, 47}));
+
+    // Limit 1 to none frees 3; now overspeed goes out with its threshold's low byte.
+    p.limit1BitPosition = 8;
+    ASSERT_TRUE(SendLimits(1, p, link));
+    Take();
+    ASSERT_TRUE(SendStatusBits(1, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{44, 0, 0, 0x13}, {22, 0, 0, 0x2C}}));
+}
+
+TEST_F(ParamsOnSimulator, SendDataFormatItems) {
+    p.ssiConfiguration = 1;
+    p.numberRepresentation = 2;
+    p.outputCode = 1;
+    p.outputFormat = 1;
+    p.bitsS = 12;
+    p.bitsU = 13;
+    p.positionShift = 0x105;
+    ASSERT_TRUE(SendDataFormat(4, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{37, 0, 0, 1}, {20, 0, 0, 0xCD}}));
+    p.outputFormat = 2;
+    ASSERT_TRUE(SendDataFormat(4, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{37, 0, 0, 2}, {21, 12, 13, 25}}));
+    // The encoder refuses a left shift by 5 only if it is too large; 5 is fine.
+    ASSERT_TRUE(SendDataFormat(5, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{30, 0, 1, 5}}));
+    ASSERT_TRUE(SendDataFormat(0, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{29, 36, 35, 37, 21, 30}));
+    EXPECT_FALSE(SendDataFormat(6, p, link));
+
+    ASSERT_TRUE(SendCountDirection(0, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{38, 34}));
+    p.extDirSwitchOn = 1;
+    p.extDirSwitchActiveHigh = 1;
+    ASSERT_TRUE(SendCountDirection(2, p, link));
+    EXPECT_EQ(Take(), (Telegrams{{34, 0, 0, 3}}));
+    ASSERT_TRUE(SendCountDirection(1, p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{38}));
+    EXPECT_FALSE(SendCountDirection(3, p, link));
+}
+
+TEST_F(ParamsOnSimulator, SendAllOrderAndStops) {
+    p.scalingSelection = 2;
+    ASSERT_TRUE(SendAll(p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39,   // presets
+                                               10, 9,                     // revolutions
+                                               16, 40, 18, 42, 17, 41, 19, 43,
+                                               29, 36, 35, 37, 21, 30,
+                                               44, 22, 45, 46, 47, 48,
+                                               38, 34}));
+
+    // A selection that names no scaling ends send-all after the presets.
+    p.scalingSelection = 3;
+    EXPECT_FALSE(SendAll(p, link));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39}));
+
+    // The encoder refuses limit 1's value: nothing after it goes out.
+    p.scalingSelection = 0;
+    link.SetTelegramObserver([&](const std::uint8_t* t, int) {
+        if (t[0] == KpNumber(Kp::Limit1Value)) sim.NakTelegrams(sim::kAlways, 3);
+    });
+    EXPECT_FALSE(SendAll(p, link));
+    EXPECT_TRUE(link.deviceError.nakReceived);
+    EXPECT_EQ(link.deviceError.errorNumber, 3);
+    const auto codes = Codes(Take());
+    EXPECT_EQ(codes.back(), 16);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 8), 1);
+}
+
+TEST_F(ParamsOnSimulator, ParameterSetsOfAnyContentAreSentSafely) {
+    // 196 random bytes, as a damaged file may bring: every send runs to its end or to the
+    // encoder's refusal, writes only what may be written and keeps the status-bit table sane.
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 3; ++round) {
+        EncoderParameters q;
+        auto* raw = reinterpret_cast<std::uint8_t*>(&q);
+        for (std::size_t i = 0; i < sizeof q; ++i) raw[i] = static_cast<std::uint8_t>(rng());
+        if (round % 2) q.scalingSelection = static_cast<std::uint16_t>(rng() % 3);
+        ExtendedMode = round % 2;
+        SendAll(q, link);
+        for (int item = 0; item <= 6; ++item) SendPresets(item, q, link);
+        for (int item = 0; item <= 4; ++item) SendScaling(item, q, link);
+        for (int item = 0; item <= 4; ++item) SendLimits(item, q, link);
+        for (int item = 0; item <= 5; ++item) SendDataFormat(item, q, link);
+        for (int item = 0; item <= 5; ++item) SendStatusBits(item, q, link);
+        for (int item = 0; item <= 2; ++item) SendCountDirection(item, q, link);
+        for (const Telegram& t : Take()) {
+            // Only catalogue parameters that may be written, never a read-only one.
+            const KpEntry* e = FindKp(t[0]);
+            ASSERT_NE(e, nullptr) << int(t[0]);
+            ASSERT_TRUE(IsWritable(*e)) << int(t[0]);
+        }
+        for (std::int32_t owner : statusBitOwners) {
+            ASSERT_GE(owner, 0);
+            ASSERT_LE(owner, 9);
+        }
+    }
+}
