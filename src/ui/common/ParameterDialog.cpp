@@ -1,6 +1,5 @@
 #include "ui/common/ParameterDialog.h"
 
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -30,8 +29,7 @@ ParameterDialog::ParameterDialog(int dialogId, const QString& helpTopic, QWidget
     body_ = new QGridLayout;
     body_->setHorizontalSpacing(12);
     body_->setVerticalSpacing(8);
-    left->addLayout(body_);
-    left->addStretch(1);
+    left->addLayout(body_, 1);
     outer->addLayout(left, 1);
     outer->addSpacing(12);
     buttons_ = new QVBoxLayout;
@@ -91,13 +89,12 @@ void ParameterDialog::SetControlText(int controlId, const QString& text) {
 }
 
 void ParameterDialog::SetTemplateSize(int widthDlu, int heightDlu) {
-    // Dialog units: a quarter of the average character width and an eighth of the line height.
-    QFontMetrics metrics(font());
-    const int baseX = metrics.horizontalAdvance(
-                          QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
-    const int baseY = metrics.height();
-    const QSize fromTemplate((widthDlu * baseX + 2) / 4, (heightDlu * baseY + 4) / 8);
-    resize(fromTemplate.expandedTo(sizeHint()));
+    // The rows share the template's height, as a dialog template spreads them; the columns
+    // keep their natural widths and the room to spare goes right of the last one.
+    for (int row = 0; row < body_->rowCount(); ++row) body_->setRowStretch(row, 1);
+    body_->setColumnStretch(body_->columnCount(), 1);
+    // Longer texts (English, larger fonts) may need more room than the template gives.
+    resize(QSize(DluX(widthDlu), DluY(heightDlu)).expandedTo(sizeHint()));
 }
 
 void ParameterDialog::keyPressEvent(QKeyEvent* event) {

@@ -24,7 +24,6 @@ CActualValueDialog::CActualValueDialog(QWidget* parent)
     AddLabel("decimal", 2, 0);
     QLabel* decimal = AddStatic(kDecimal, 2, 1, Qt::AlignRight);
     decimal->setFont(fixed);
-    Body()->setColumnStretch(1, 1);
     QPushButton* close = AddButton(kClose, true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     SetTemplateSize(221, 103);

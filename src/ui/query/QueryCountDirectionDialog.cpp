@@ -21,8 +21,7 @@ CQueryCountDirectionDialog::CQueryCountDirectionDialog(QWidget* parent)
     AddLabel("external", 1, 0);
     AddStatic(kExtSwitchOn, 1, 1);
     AddStatic(kExtSwitchLevel, 1, 2)->hide();
-    Body()->setColumnStretch(2, 1);
-    Body()->setColumnMinimumWidth(1, 70);
+    Body()->setColumnMinimumWidth(1, DluX(45));
     AddOkAndHelp();
     SetTemplateSize(268, 122);
 }

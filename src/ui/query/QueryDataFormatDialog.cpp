@@ -55,15 +55,13 @@ CQueryDataFormatDialog::CQueryDataFormatDialog(QWidget* parent)
     AddLabel("bits", row, 0);
     AddStatic(kBitsS, row, 1);
     AddStatic(kBitsU, row++, 2);
-    Body()->setRowMinimumHeight(row++, 6);
     AddStatic(kShiftLabel, row, 0)->hide();
     AddStatic(kShift, row++, 1, Qt::AlignLeft, 3)->hide();
     AddStatic(kRegistersLabel, row, 0)->hide();
     AddStatic(kRegisters1, row++, 1, Qt::AlignLeft, 3)->hide();
     AddStatic(kRegisters2, row++, 1, Qt::AlignLeft, 3)->hide();
-    Body()->setColumnStretch(3, 1);
-    Body()->setColumnMinimumWidth(1, 40);
-    Body()->setColumnMinimumWidth(2, 40);
+    Body()->setColumnMinimumWidth(1, DluX(25));
+    Body()->setColumnMinimumWidth(2, DluX(25));
     AddOkAndHelp();
     SetTemplateSize(268, 210);
 }

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 
 #include "params/Operations.h"
+#include "ui/common/Ui.h"
 
 namespace veltrin::ui {
 
@@ -31,10 +32,8 @@ CQueryLimitsDialog::CQueryLimitsDialog(QWidget* parent)
         AddLabel("bitposition", row, 0);
         AddStatic(f.position, row, 1);
         AddStatic(f.level, row++, 2);
-        if (row < 8) Body()->setRowMinimumHeight(row++, 4);   // a gap between the limits
     }
-    Body()->setColumnStretch(1, 1);
-    Body()->setColumnStretch(2, 1);
+    Body()->setColumnMinimumWidth(1, DluX(60));
     AddOkAndHelp();
     SetTemplateSize(268, 169);
 }

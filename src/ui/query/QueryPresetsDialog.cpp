@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "params/Operations.h"
+#include "ui/common/Ui.h"
 
 namespace veltrin::ui {
 
@@ -44,8 +45,8 @@ CQueryPresetsDialog::CQueryPresetsDialog(QWidget* parent) : QueryDialog(kDialog,
     AddStatic(kOffset, row++, 1);
     AddLabel("length", row, 0);
     AddStatic(kLengthMeasurement, row++, 1);
-    Body()->setColumnStretch(1, 1);
-    Body()->setColumnMinimumWidth(3, 60);
+    Body()->setColumnMinimumWidth(1, DluX(60));
+    Body()->setColumnMinimumWidth(2, DluX(25));
     AddOkAndHelp();
     SetTemplateSize(268, 213);
 }

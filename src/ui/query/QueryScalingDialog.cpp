@@ -20,7 +20,6 @@ CQueryScalingDialog::CQueryScalingDialog(QWidget* parent)
     AddStatic(kMeasuringSteps, 2, 1);
     AddLabel("revolutions", 3, 0);
     AddStatic(kRevolutions, 3, 1);
-    Body()->setColumnStretch(1, 1);
     AddOkAndHelp();
     SetTemplateSize(268, 158);
 }

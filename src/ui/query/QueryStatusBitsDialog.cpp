@@ -3,6 +3,7 @@
 #include <QGridLayout>
 
 #include "params/Operations.h"
+#include "ui/common/Ui.h"
 
 namespace veltrin::ui {
 
@@ -41,11 +42,10 @@ CQueryStatusBitsDialog::CQueryStatusBitsDialog(QWidget* parent)
         AddStatic(r.on, row, 2);
         AddStatic(r.level, row++, 3);
     }
-    Body()->setRowMinimumHeight(row++, 6);
     AddLabel("overspeedValue", row, 0);
     AddStatic(kOverspeedValue, row, 1, Qt::AlignHCenter);
-    Body()->setColumnStretch(2, 1);
-    Body()->setColumnStretch(3, 1);
+    Body()->setColumnMinimumWidth(1, DluX(40));
+    Body()->setColumnMinimumWidth(2, DluX(25));
     AddOkAndHelp();
     SetTemplateSize(268, 210);
 }
