@@ -93,6 +93,9 @@ struct ActualValue {
     std::int32_t value = 0;
 };
 /// Reads KP 0 and decodes it with the number representation and output code held in p.
+/// With Gray output (outputCode 1) the number is that of the Gray-decoded data bits, under the
+/// same representation rules, so it changes whenever the data bits do. On failure the texts
+/// are at their first content and the number is left as it was.
 bool QueryActualValue(ActualValue& result, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
 
 }  // namespace veltrin

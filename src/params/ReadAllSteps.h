@@ -10,7 +10,7 @@ namespace veltrin {
 /// Read-all reads this many parameters, in step order 1 to kReadAllSteps.
 inline constexpr int kReadAllSteps = 35;
 
-/// The parameter that step (1 to kReadAllSteps) reads.
+/// The parameter that step (1 to kReadAllSteps) reads; Kp::ActualValue for any other step.
 Kp ReadAllStepKp(int step);
 
 /// Stores the reply of step (1 to kReadAllSteps) into p. Reads only b1 to b3 of the reply,
