@@ -20,6 +20,9 @@
 #include "ui/common/Ui.h"
 #include "ui/main/MainFrame.h"
 
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace veltrin::test {
 
 struct ShownMessage {

@@ -11,6 +11,7 @@
 
 #include "ui/main/BackView.h"
 #include "ui/main/ChoiceDialog.h"
+#include "ui/main/TransferProgress.h"
 
 namespace veltrin::test {
 namespace {
@@ -120,6 +121,26 @@ TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     EXPECT_EQ(TheLink().timing.handshakeTimeoutMs[kChannel], 60);
     EXPECT_GT(sim.Telegrams().size(), 10u);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, ProgressWindowCountsEveryTelegram) {
+    StartOnSimulator();
+    {
+        ui::CTransferProgress progress(&Frame(), "lesen", 35);
+        EXPECT_TRUE(progress.isVisible());
+        EXPECT_TRUE(progress.isModal());
+        EXPECT_TRUE(ReadAll());
+        EXPECT_EQ(progress.Telegrams(), static_cast<int>(sim.Telegrams().size()));
+        EXPECT_EQ(progress.findChild<QLabel*>("step")->text(),
+                  QString("Telegramm 35 (KP %1)").arg(sim.Telegrams().back()[3]));
+        // It cannot be closed while the transfer runs.
+        EXPECT_FALSE(progress.close());
+        sim.ClearTelegrams();
+        EXPECT_TRUE(SendAll());
+        EXPECT_EQ(progress.Telegrams(), 35 + static_cast<int>(sim.Telegrams().size()));
+    }
+    // Gone with the window: the next exchanges are not counted anywhere.
+    EXPECT_TRUE(StoreToEeprom());
 }
 
 TEST_F(MainWindowTest, ReadAllWithoutAnEncoder) {

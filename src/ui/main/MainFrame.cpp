@@ -31,7 +31,7 @@ constexpr unsigned kAskRamDefaults = 57650;
 constexpr unsigned kRamDefaultsSet = 57651;
 constexpr int kEepromWaitMs = 500;
 /// About as many telegrams as a whole send takes; the bar grows if there are more.
-constexpr int kSendAllTelegrams = 40;
+constexpr int kSendAllTelegrams = 30;
 
 QString DeviceErrorText() { return QString::fromStdString(TheLink().DeviceErrorText()); }
 }  // namespace
