@@ -211,7 +211,13 @@ void CMainFrame::OnSendAll() {
 
 void CMainFrame::OnDeviceCommand(unsigned question, bool (*operation)(), unsigned success, bool waitFirst) {
     if (ShowMessage(this, Str(question), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
-    if (!operation()) {
+    bool ok;
+    {
+        // A silent encoder keeps the line busy for seconds: show that the program works.
+        WaitCursor wait;
+        ok = operation();
+    }
+    if (!ok) {
         ShowMessage(this, DeviceErrorText());
         return;
     }
