@@ -11,15 +11,15 @@ namespace veltrin {
 
 /// The menu group a parameter belongs to.
 enum class KpGroup : std::uint8_t {
-    ActualValue,    // "Istwert"
-    Presets,        // "Presets"
-    Scaling,        // "Skalierung"
-    Limits,         // "Endlagen"
-    DataFormat,     // "Datenformat"
-    CountDirection, // "Zählrichtung"
-    StatusBits,     // "Statusbits"
-    Eeprom,         // "EEPROM"
-    Ram,            // "RAM"
+    ActualValue,     // "Istwert"
+    Presets,         // "Presets"
+    Scaling,         // "Skalierung"
+    Limits,          // "Endlagen"
+    DataFormat,      // "Datenformat"
+    CountDirection,  // "Zählrichtung"
+    StatusBits,      // "Statusbits"
+    Eeprom,          // "EEPROM"
+    Ram,             // "RAM"
 };
 
 /// How the value of a write telegram is laid out in d1, d2, d3.
@@ -39,8 +39,8 @@ enum class KpEncoding : std::uint8_t {
 
 enum class KpAccess : std::uint8_t {
     ReadWrite,
-    ReadOnly,   // never written
-    Command,    // written as a command, never read
+    ReadOnly,  // never written
+    Command,   // written as a command, never read
 };
 
 /// The parameters by name. The enumerator is the entry's index in the catalogue.
@@ -54,8 +54,8 @@ enum class Kp : std::uint8_t {
     Revolutions,
     Steps,
     MeasuringSteps,
-    ConfigRegisters1,   // R10, R11, R12, R13
-    ConfigRegisters2,   // R14, R15, R40, R41
+    ConfigRegisters1,  // R10, R11, R12, R13
+    ConfigRegisters2,  // R14, R15, R40, R41
     Limit1Value,
     Limit3Value,
     Limit2Value,
@@ -91,11 +91,11 @@ enum class Kp : std::uint8_t {
 
 struct KpEntry {
     Kp id;
-    std::uint8_t number;   // the KP number on the wire
+    std::uint8_t number;  // the KP number on the wire
     KpGroup group;
     KpEncoding encoding;
     KpAccess access;
-    const char* name;      // for tools and diagnostics, not shown in the dialogs
+    const char* name;  // for tools and diagnostics, not shown in the dialogs
 };
 
 // clang-format off
@@ -161,7 +161,8 @@ constexpr bool CatalogueIsConsistent() {
         if (i > 0 && kKpCatalogue[i].number <= kKpCatalogue[i - 1].number) return false;
         const bool noWriteForm = kKpCatalogue[i].encoding == KpEncoding::None;
         if (noWriteForm != (kKpCatalogue[i].access == KpAccess::ReadOnly)) return false;
-        if ((kKpCatalogue[i].encoding == KpEncoding::Command) != (kKpCatalogue[i].access == KpAccess::Command))
+        if ((kKpCatalogue[i].encoding == KpEncoding::Command) !=
+            (kKpCatalogue[i].access == KpAccess::Command))
             return false;
     }
     return true;

@@ -28,7 +28,7 @@ void InitEncoderParameters(EncoderParameters& p, Link& link) {
     p.presetReplyBit5Clear = 1;
     p.presetReplyBit6Clear = 1;
     p.debounceTime = 255;
-    std::memcpy(p.scalingFactorText, "1.0000000", sizeof "1.0000000");   // with its terminator
+    std::memcpy(p.scalingFactorText, "1.0000000", sizeof "1.0000000");  // with its terminator
     p.measuringSteps = 1;
     p.revolutions = 1;
     p.limit1BitPosition = 8;

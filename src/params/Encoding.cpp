@@ -46,7 +46,9 @@ std::int32_t Signed24FromBytes(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3
     return static_cast<std::int32_t>(u);
 }
 
-std::int32_t DecodeSigned24(const ReplyBlock& reply) { return Signed24FromBytes(reply.b(1), reply.b(2), reply.b(3)); }
+std::int32_t DecodeSigned24(const ReplyBlock& reply) {
+    return Signed24FromBytes(reply.b(1), reply.b(2), reply.b(3));
+}
 
 std::uint32_t DecodeUnsigned24(const ReplyBlock& reply) {
     return Unsigned24FromBytes(reply.b(1), reply.b(2), reply.b(3));
@@ -89,7 +91,8 @@ WireBytes EncodeBitCounts(std::uint32_t bitsS, std::uint32_t bitsU) {
 }
 
 WireBytes EncodePositionShift(std::uint32_t positionShift) {
-    return {0, static_cast<std::uint8_t>((positionShift >> 8) & 0x01), static_cast<std::uint8_t>(positionShift)};
+    return {0, static_cast<std::uint8_t>((positionShift >> 8) & 0x01),
+            static_cast<std::uint8_t>(positionShift)};
 }
 
 double ParseScalingFactorText(std::string_view text) {
@@ -107,14 +110,18 @@ double ParseScalingFactorText(std::string_view text) {
     if (intDigits.empty() && fracDigits.empty()) return 0.0;
     // from_chars rounds correctly like strtod but ignores the C locale, whose decimal point
     // may be a comma once the user interface has set it from the environment.
-    const std::string number = (intDigits.empty() ? "0" : intDigits) + "." + (fracDigits.empty() ? "0" : fracDigits);
+    const std::string number =
+        (intDigits.empty() ? "0" : intDigits) + "." + (fracDigits.empty() ? "0" : fracDigits);
     double value = 0.0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+    auto result =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
     if (result.ec != std::errc{}) return 0.0;
     return negative ? -value : value;
 }
 
-double ParseScalingFactorText(const char (&field)[kScalingTextSize]) { return ParseScalingFactorText(FieldText(field)); }
+double ParseScalingFactorText(const char (&field)[kScalingTextSize]) {
+    return ParseScalingFactorText(FieldText(field));
+}
 
 std::uint32_t ScalingFactorToWire(std::string_view text) {
     const double product = ParseScalingFactorText(text) * kFactorScale;
@@ -126,7 +133,9 @@ std::uint32_t ScalingFactorToWire(std::string_view text) {
     return static_cast<std::uint32_t>(truncated) & kLow24;
 }
 
-std::uint32_t ScalingFactorToWire(const char (&field)[kScalingTextSize]) { return ScalingFactorToWire(FieldText(field)); }
+std::uint32_t ScalingFactorToWire(const char (&field)[kScalingTextSize]) {
+    return ScalingFactorToWire(FieldText(field));
+}
 
 long double ScalingFactorFromWire(std::uint32_t u) {
     return static_cast<long double>(u & kLow24) * static_cast<long double>(kFactorUnit);
@@ -176,7 +185,8 @@ std::int32_t ActualPositionValue(std::uint8_t b1, std::uint8_t b2, std::uint8_t 
     // whenever the received data bits do (Gray decoding is a one-to-one map on 24 bits).
     if (outputCode == 1) bits = GrayToBinary24(bits);
     if (numberRepresentation == 1) return static_cast<std::int32_t>(bits);
-    if (numberRepresentation == 2 && (bits & kSign24)) return -static_cast<std::int32_t>(bits & (kSign24 - 1));
+    if (numberRepresentation == 2 && (bits & kSign24))
+        return -static_cast<std::int32_t>(bits & (kSign24 - 1));
     return Signed24FromBytes(static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 8),
                              static_cast<std::uint8_t>(bits));
 }

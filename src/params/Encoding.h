@@ -40,7 +40,7 @@ WireBytes EncodeByte(std::uint32_t value);
 
 /// A status-bit configuration as the parameter set holds it.
 struct StatusBitSetting {
-    std::int32_t position = 8;   // 1 to 8, 8 meaning none
+    std::int32_t position = 8;  // 1 to 8, 8 meaning none
     std::uint16_t on = 0;
     std::uint16_t activeLow = 0;
     bool operator==(const StatusBitSetting&) const = default;

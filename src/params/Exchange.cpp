@@ -23,7 +23,7 @@ bool WriteValue(Link& link, Kp id, std::int64_t value) {
         case KpEncoding::Byte:
             return WriteParameter(link, id, EncodeByte(static_cast<std::uint32_t>(value)));
         default:
-            return false;   // composite encodings are built by their callers
+            return false;  // composite encodings are built by their callers
     }
 }
 

@@ -29,7 +29,7 @@ bool ReadParameter(Link& link, Kp id);
 /// One status-bit function's members and its place on the wire.
 struct StatusBitFunction {
     Kp kp;
-    std::int32_t owner;   // its entry in statusBitOwners
+    std::int32_t owner;  // its entry in statusBitOwners
     std::int32_t EncoderParameters::*position;
     std::uint16_t EncoderParameters::*on;
     std::uint16_t EncoderParameters::*activeLow;
@@ -66,8 +66,8 @@ inline constexpr std::array<StatusBitFunction, 5> kStatusBitFunctions{{
      &EncoderParameters::standstillBitActiveLow},
     {Kp::ParityBit, 7, &EncoderParameters::parityBitPosition, &EncoderParameters::parityBitOn,
      &EncoderParameters::parityBitActiveLow},
-    {Kp::EncoderErrorBit, 8, &EncoderParameters::encoderErrorBitPosition, &EncoderParameters::encoderErrorBitOn,
-     &EncoderParameters::encoderErrorBitActiveLow},
+    {Kp::EncoderErrorBit, 8, &EncoderParameters::encoderErrorBitPosition,
+     &EncoderParameters::encoderErrorBitOn, &EncoderParameters::encoderErrorBitActiveLow},
     {Kp::DirectionBit, 9, &EncoderParameters::directionBitPosition, &EncoderParameters::directionBitOn,
      &EncoderParameters::directionBitActiveLow},
 }};

@@ -135,7 +135,8 @@ bool QueryStatusBits(StatusBitsQueryResult& r, Link& link) {
         if (!ReadStatusBit(link, detail::kLimitBits[i].kp, r.limit[i])) return false;
     if (!ReadParameter(link, Kp::OverspeedValue)) return false;
     r.overspeedValue = link.replyBlock.b(1);
-    StatusBitQuery* const functions[] = {&r.overspeed, &r.standstill, &r.parity, &r.encoderError, &r.direction};
+    StatusBitQuery* const functions[] = {&r.overspeed, &r.standstill, &r.parity, &r.encoderError,
+                                         &r.direction};
     for (std::size_t i = 0; i < detail::kStatusBitFunctions.size(); ++i)
         if (!ReadStatusBit(link, detail::kStatusBitFunctions[i].kp, *functions[i])) return false;
     return true;

@@ -1,12 +1,11 @@
 // Read-all: every parameter the program configures, read from the encoder into the parameter
 // set, one step at a time, each reply stored as soon as it has arrived.
-#include "params/ReadAllSteps.h"
-
 #include <array>
 
 #include "params/Encoding.h"
 #include "params/Exchange.h"
 #include "params/Operations.h"
+#include "params/ReadAllSteps.h"
 
 namespace veltrin {
 
@@ -96,7 +95,8 @@ constexpr std::array<Step, kReadAllSteps> kSteps{{
 }  // namespace
 
 Kp ReadAllStepKp(int step) {
-    return (step >= 1 && step <= kReadAllSteps) ? kSteps[static_cast<std::size_t>(step - 1)].kp : Kp::ActualValue;
+    return (step >= 1 && step <= kReadAllSteps) ? kSteps[static_cast<std::size_t>(step - 1)].kp
+                                                : Kp::ActualValue;
 }
 
 void StoreReadAllReply(int step, const ReplyBlock& reply, EncoderParameters& p) {

@@ -23,17 +23,22 @@ bool WriteStatusBit(Link& link, const EncoderParameters& p, const detail::Status
 
 bool SendPresetItem(int item, const EncoderParameters& p, Link& link) {
     switch (item) {
-        case 1: return WriteValue(link, Kp::InternalPreset, p.internalPreset);
+        case 1:
+            return WriteValue(link, Kp::InternalPreset, p.internalPreset);
         case 2:
             return WriteValue(link, Kp::ExtPreset1, p.extPreset1) &&
                    WriteInput(link, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh);
         case 3:
             return WriteValue(link, Kp::ExtPreset2, p.extPreset2) &&
                    WriteInput(link, Kp::ExtPreset2Input, p.extPreset2On, p.extPreset2ActiveHigh);
-        case 4: return WriteValue(link, Kp::PresetOffset, p.presetOffset);
-        case 5: return WriteValue(link, Kp::LengthMeasurement, p.lengthMeasurementOn);
-        case 6: return WriteValue(link, Kp::DebounceTime, p.debounceTime);
-        default: return false;
+        case 4:
+            return WriteValue(link, Kp::PresetOffset, p.presetOffset);
+        case 5:
+            return WriteValue(link, Kp::LengthMeasurement, p.lengthMeasurementOn);
+        case 6:
+            return WriteValue(link, Kp::DebounceTime, p.debounceTime);
+        default:
+            return false;
     }
 }
 
@@ -57,16 +62,22 @@ bool SendStatusBitFunction(int item, const EncoderParameters& p, Link& link) {
 
 bool SendDataFormatItem(int item, const EncoderParameters& p, Link& link) {
     switch (item) {
-        case 1: return WriteValue(link, Kp::SsiConfiguration, p.ssiConfiguration);
-        case 2: return WriteValue(link, Kp::NumberRepresentation, p.numberRepresentation);
-        case 3: return WriteValue(link, Kp::OutputCode, p.outputCode);
+        case 1:
+            return WriteValue(link, Kp::SsiConfiguration, p.ssiConfiguration);
+        case 2:
+            return WriteValue(link, Kp::NumberRepresentation, p.numberRepresentation);
+        case 3:
+            return WriteValue(link, Kp::OutputCode, p.outputCode);
         case 4:
             if (!WriteValue(link, Kp::OutputFormat, p.outputFormat)) return false;
             // "Tannenbaum" takes the bit counts as two nibbles, the other formats with their sum.
-            if (p.outputFormat == 1) return WriteParameter(link, Kp::BitNibbles, EncodeBitNibbles(p.bitsS, p.bitsU));
+            if (p.outputFormat == 1)
+                return WriteParameter(link, Kp::BitNibbles, EncodeBitNibbles(p.bitsS, p.bitsU));
             return WriteParameter(link, Kp::BitCounts, EncodeBitCounts(p.bitsS, p.bitsU));
-        case 5: return WriteParameter(link, Kp::PositionShift, EncodePositionShift(p.positionShift));
-        default: return false;
+        case 5:
+            return WriteParameter(link, Kp::PositionShift, EncodePositionShift(p.positionShift));
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -103,7 +114,8 @@ bool SendPresets(int item, const EncoderParameters& p, Link& link) {
 bool SendScaling(int item, const EncoderParameters& p, Link& link) {
     switch (item) {
         case 1:
-            return WriteParameter(link, Kp::ScalingFactor, EncodeUnsigned24(ScalingFactorToWire(p.scalingFactorText)));
+            return WriteParameter(link, Kp::ScalingFactor,
+                                  EncodeUnsigned24(ScalingFactorToWire(p.scalingFactorText)));
         case 2:
             // The encoder has one steps parameter; each scaling sends its own member into it.
             return WriteValue(link, Kp::Steps, p.stepsForMeasuringSteps) &&
@@ -111,7 +123,8 @@ bool SendScaling(int item, const EncoderParameters& p, Link& link) {
         case 3:
             return WriteValue(link, Kp::Steps, p.stepsForRevolutions) &&
                    WriteValue(link, Kp::Revolutions, p.revolutions);
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -143,15 +156,17 @@ bool SendCountDirection(int item, const EncoderParameters& p, Link& link) {
     const bool input = item == 0 || item == 2;
     if (!direction && !input) return false;
     if (direction && !WriteValue(link, Kp::CountDirection, p.countDirectionBackward)) return false;
-    if (input && !WriteInput(link, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh)) return false;
+    if (input && !WriteInput(link, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh))
+        return false;
     return true;
 }
 
 bool SendAll(const EncoderParameters& p, Link& link) {
     // Only the scaling that the selection names is sent; a selection above 2 names none and
     // ends the send there.
-    return SendPresets(0, p, link) && SendScaling(p.scalingSelection + 1, p, link) && SendLimits(0, p, link) &&
-           SendDataFormat(0, p, link) && SendStatusBits(0, p, link) && SendCountDirection(0, p, link);
+    return SendPresets(0, p, link) && SendScaling(p.scalingSelection + 1, p, link) &&
+           SendLimits(0, p, link) && SendDataFormat(0, p, link) && SendStatusBits(0, p, link) &&
+           SendCountDirection(0, p, link);
 }
 
 }  // namespace veltrin

@@ -19,7 +19,7 @@ TEST_F(ParamsOnSimulator, DeviceCommands) {
     const EncoderParameters before = p;
     ASSERT_TRUE(LoadFromEeprom(link));
     EXPECT_EQ(sim.Ram(1), EncodeSigned24(77));
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);   // nothing is read back
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);  // nothing is read back
     EXPECT_EQ(Take(), (std::vector<Telegram>{{26, 0, 0, 0}, {28, 0, 0, 0}, {27, 0, 0, 0}}));
 
     sim.NakTelegrams(sim::kAlways, 9);

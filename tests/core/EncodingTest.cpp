@@ -20,7 +20,9 @@ ReplyBlock Reply(std::initializer_list<std::uint8_t> bytes) {
     return r;
 }
 
-std::string FieldString(const char (&field)[kScalingTextSize]) { return std::string(field, kScalingTextSize); }
+std::string FieldString(const char (&field)[kScalingTextSize]) {
+    return std::string(field, kScalingTextSize);
+}
 }  // namespace
 
 TEST(Encoding, TwentyFourBitValuesKeepSignAndLowBits) {
@@ -60,7 +62,7 @@ TEST(Encoding, InputBitCountsAndShift) {
     EXPECT_EQ(EncodeInputConfigByte(1, 0), 0x01);
     EXPECT_EQ(EncodeBitCounts(12, 13), (WireBytes{12, 13, 25}));
     EXPECT_EQ(EncodeBitNibbles(12, 13), (WireBytes{0, 0, 0xCD}));
-    EXPECT_EQ(EncodeBitCounts(200, 100), (WireBytes{200, 100, 44}));   // each its low byte
+    EXPECT_EQ(EncodeBitCounts(200, 100), (WireBytes{200, 100, 44}));  // each its low byte
     EXPECT_EQ(EncodePositionShift(0x105), (WireBytes{0, 1, 5}));
     EXPECT_EQ(EncodePositionShift(0xFE07), (WireBytes{0, 0, 7}));
 }
@@ -74,7 +76,7 @@ TEST(Encoding, ScalingFactorToWire) {
     EXPECT_EQ(ScalingFactorToWire("."), 0u);
     EXPECT_EQ(ScalingFactorToWire(" .25x"), static_cast<std::uint32_t>(0.25 * 16777215.0));
     EXPECT_EQ(ScalingFactorToWire("-0.5"), static_cast<std::uint32_t>(-8388607) & 0xFFFFFFu);
-    EXPECT_EQ(ScalingFactorToWire("0.5,7"), 0x7FFFFFu);   // stops at the first other character
+    EXPECT_EQ(ScalingFactorToWire("0.5,7"), 0x7FFFFFu);  // stops at the first other character
     // Only ten characters count; an eleventh digit never does.
     EXPECT_EQ(ScalingFactorToWire("0.50000000009"), ScalingFactorToWire("0.50000000"));
     // Products beyond 32 bits are not undefined: they go out as 0.
@@ -137,10 +139,10 @@ TEST(Encoding, ActualValueUnderTheThreeRepresentations) {
     EXPECT_EQ(ActualPositionValue(0x80, 0x00, 0x01, 1, 0), 8388609);
     EXPECT_EQ(ActualPositionValue(0x80, 0x00, 0x01, 2, 0), -1);
     EXPECT_EQ(ActualPositionValue(0x00, 0x00, 0x05, 2, 0), 5);
-    EXPECT_EQ(ActualPositionValue(0x80, 0x00, 0x01, 7, 0), -8388607);   // unknown: two's complement
+    EXPECT_EQ(ActualPositionValue(0x80, 0x00, 0x01, 7, 0), -8388607);  // unknown: two's complement
     EXPECT_EQ(DataBitText(0x80, 0x00, 0x01), "10000000 00000000 00000001");
     EXPECT_EQ(StatusBitText(0xA5), "1010010X");
-    EXPECT_EQ(StatusBitText(0x01), "0000000X");   // bit 0 is never shown
+    EXPECT_EQ(StatusBitText(0x01), "0000000X");  // bit 0 is never shown
     EXPECT_EQ(StatusBitText(0xFF), "1111111X");
 }
 
@@ -161,7 +163,8 @@ TEST(Encoding, GrayCodedActualValue) {
         const std::uint32_t a = rng() & 0xFFFFFF, b = rng() & 0xFFFFFF;
         if (a == b) continue;
         for (std::uint32_t rep : {0u, 1u}) {
-            ASSERT_NE(ActualPositionValue(a >> 16, a >> 8, a, rep, 1), ActualPositionValue(b >> 16, b >> 8, b, rep, 1));
+            ASSERT_NE(ActualPositionValue(a >> 16, a >> 8, a, rep, 1),
+                      ActualPositionValue(b >> 16, b >> 8, b, rep, 1));
         }
     }
 }
@@ -218,16 +221,16 @@ TEST(Params, StatusBitAllocation) {
     EXPECT_TRUE(AllocateStatusBit(3, 1));   // limit 1 at 3
     EXPECT_FALSE(AllocateStatusBit(3, 5));  // overspeed may not take it
     EXPECT_EQ(statusBitOwners[3], 1);
-    EXPECT_TRUE(AllocateStatusBit(3, 1));   // the owner itself may send again
-    EXPECT_TRUE(AllocateStatusBit(8, 1));   // limit 1 to "none" frees 3
+    EXPECT_TRUE(AllocateStatusBit(3, 1));  // the owner itself may send again
+    EXPECT_TRUE(AllocateStatusBit(8, 1));  // limit 1 to "none" frees 3
     EXPECT_EQ(statusBitOwners[3], 0);
     EXPECT_TRUE(AllocateStatusBit(3, 5));
 
-    EXPECT_TRUE(AllocateStatusBit(2, 2));   // limit 2 moves from 2 to 5: 2 is free again
+    EXPECT_TRUE(AllocateStatusBit(2, 2));  // limit 2 moves from 2 to 5: 2 is free again
     EXPECT_TRUE(AllocateStatusBit(5, 2));
     EXPECT_EQ(statusBitOwners[2], 0);
     EXPECT_EQ(statusBitOwners[5], 2);
-    EXPECT_TRUE(AllocateStatusBit(0, 9));   // position 0 is a table entry
+    EXPECT_TRUE(AllocateStatusBit(0, 9));  // position 0 is a table entry
     EXPECT_EQ(statusBitOwners[0], 9);
 
     // Positions a user may have typed that are no position: refused, table untouched.

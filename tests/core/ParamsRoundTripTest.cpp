@@ -40,7 +40,7 @@ EncoderParameters RandomSet(Generator& g) {
     p.scalingSelection = static_cast<std::uint16_t>(g.Range(0, 2));
     if (g.Flag()) {
         ScalingFactorTextFromWire(g.U24(), p.scalingFactorText);
-    } else {   // a shorter text as typed, with its terminator
+    } else {  // a shorter text as typed, with its terminator
         const std::string typed = "0." + std::to_string(g.Range(0, 999999));
         std::memset(p.scalingFactorText, 0, sizeof p.scalingFactorText);
         std::memcpy(p.scalingFactorText, typed.data(), typed.size());
@@ -83,7 +83,7 @@ EncoderParameters RandomSet(Generator& g) {
     p.extDirSwitchOn = g.Flag();
     p.extDirSwitchActiveHigh = g.Flag();
     p.overspeedValue = static_cast<std::uint32_t>(g.Range(sim::kMinOverspeed, sim::kMaxOverspeed));
-    p.positionShift = static_cast<std::uint16_t>(g.Range(0, sim::kMaxShiftAmount));   // right shifts
+    p.positionShift = static_cast<std::uint16_t>(g.Range(0, sim::kMaxShiftAmount));  // right shifts
     return p;
 }
 
@@ -118,10 +118,14 @@ EncoderParameters Expected(const EncoderParameters& sent, const EncoderParameter
             break;
     }
     // A status bit without a position reads back as off.
-    for (auto [position, on] : {std::pair{e.limit1BitPosition, &e.limit1BitOn}, {e.limit2BitPosition, &e.limit2BitOn},
-                                {e.limit3BitPosition, &e.limit3BitOn}, {e.limit4BitPosition, &e.limit4BitOn},
-                                {e.overspeedBitPosition, &e.overspeedBitOn}, {e.standstillBitPosition, &e.standstillBitOn},
-                                {e.parityBitPosition, &e.parityBitOn}, {e.encoderErrorBitPosition, &e.encoderErrorBitOn},
+    for (auto [position, on] : {std::pair{e.limit1BitPosition, &e.limit1BitOn},
+                                {e.limit2BitPosition, &e.limit2BitOn},
+                                {e.limit3BitPosition, &e.limit3BitOn},
+                                {e.limit4BitPosition, &e.limit4BitOn},
+                                {e.overspeedBitPosition, &e.overspeedBitOn},
+                                {e.standstillBitPosition, &e.standstillBitOn},
+                                {e.parityBitPosition, &e.parityBitOn},
+                                {e.encoderErrorBitPosition, &e.encoderErrorBitOn},
                                 {e.directionBitPosition, &e.directionBitOn}})
         if (position == 8) *on = 0;
     e.bitsTotal = sent.bitsS + sent.bitsU;
@@ -134,7 +138,7 @@ class RoundTrip : public ParamsOnSimulator, public ::testing::WithParamInterface
 
 TEST_P(RoundTrip, SendAllThenReadAllGivesEveryWireMemberBack) {
     Generator g{std::mt19937(GetParam())};
-    ExtendedMode = 1;   // the debounce time travels only in the service mode
+    ExtendedMode = 1;  // the debounce time travels only in the service mode
     for (int set = 0; set < 2; ++set) {
         const EncoderParameters sent = RandomSet(g);
         statusBitOwners.fill(0);

@@ -37,7 +37,8 @@ protected:
     std::vector<Telegram> Take() {
         std::vector<Telegram> all = sim.Telegrams();
         sim.ClearTelegrams();
-        all.erase(std::remove_if(all.begin(), all.end(), [](const Telegram& t) { return t[0] == kErrorRequestCode; }),
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [](const Telegram& t) { return t[0] == kErrorRequestCode; }),
                   all.end());
         return all;
     }

@@ -24,8 +24,8 @@ TEST_F(ParamsOnSimulator, QueryPresets) {
     sim.SetRam(2, EncodeSigned24(8388607));
     sim.SetRam(3, EncodeSigned24(-8388608));
     sim.SetRam(4, EncodeSigned24(42));
-    sim.SetReplyBytes(32, {0xFF, 0x61, 0x00});   // on, bits 5 and 6, level bit
-    sim.SetRam(33, EncodeByte(0x01));            // on, "aktiv 0"
+    sim.SetReplyBytes(32, {0xFF, 0x61, 0x00});  // on, bits 5 and 6, level bit
+    sim.SetRam(33, EncodeByte(0x01));           // on, "aktiv 0"
     sim.SetRam(23, EncodeByte(17));
     sim.SetRam(39, EncodeByte(1));
     const EncoderParameters before = p;
@@ -46,7 +46,7 @@ TEST_F(ParamsOnSimulator, QueryPresets) {
     EXPECT_EQ(r.extPreset2ActiveBit, 0);
     EXPECT_EQ(r.debounceTime, 17);
     EXPECT_EQ(r.lengthMeasurementOn, 0x04);
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);   // queries never change the set
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);  // queries never change the set
 
     // A refusal in the middle: false, and the members after it keep what the caller had.
     link.SetTelegramObserver(RefuseFrom(sim, Kp::ExtPreset2));
@@ -102,12 +102,12 @@ TEST_F(ParamsOnSimulator, QueryScalingAndCountDirection) {
 
 TEST_F(ParamsOnSimulator, QueryLimitsAndStatusBits) {
     sim.SetRam(16, EncodeSigned24(1));
-    sim.SetRam(17, EncodeSigned24(3));   // KP 17 is limit 3
+    sim.SetRam(17, EncodeSigned24(3));  // KP 17 is limit 3
     sim.SetRam(18, EncodeSigned24(2));
     sim.SetRam(19, EncodeSigned24(-4));
-    sim.SetRam(40, EncodeByte(0x0B));   // limit 1: position 3, on, "aktiv 0"
-    sim.SetRam(42, EncodeByte(0x10));   // limit 2: none, "aktiv 1"
-    sim.SetRam(41, EncodeByte(0x1F));   // limit 3: 7, on, "aktiv 1"
+    sim.SetRam(40, EncodeByte(0x0B));  // limit 1: position 3, on, "aktiv 0"
+    sim.SetRam(42, EncodeByte(0x10));  // limit 2: none, "aktiv 1"
+    sim.SetRam(41, EncodeByte(0x1F));  // limit 3: 7, on, "aktiv 1"
     sim.SetRam(43, EncodeByte(0x01));
     LimitsQueryResult l;
     ASSERT_TRUE(QueryLimits(l, link));
@@ -138,7 +138,7 @@ TEST_F(ParamsOnSimulator, QueryLimitsAndStatusBits) {
 }
 
 TEST_F(ParamsOnSimulator, QueryDataFormat) {
-    sim.SetRam(29, EncodeByte(0));   // "32 Bit"
+    sim.SetRam(29, EncodeByte(0));  // "32 Bit"
     sim.SetRam(21, EncodeBitCounts(12, 13));
     sim.SetRam(37, EncodeByte(2));
     sim.SetRam(35, EncodeByte(1));
@@ -153,11 +153,11 @@ TEST_F(ParamsOnSimulator, QueryDataFormat) {
     EXPECT_EQ(d.bitsU, 13);
     EXPECT_EQ(d.nibbleS, 12);
     EXPECT_EQ(d.nibbleU, 13);
-    EXPECT_EQ(d.outputFormat, 2);   // the code as written
+    EXPECT_EQ(d.outputFormat, 2);  // the code as written
     EXPECT_EQ(d.outputCode, 1);
     EXPECT_EQ(d.separateSign, 0x10);
     EXPECT_EQ(d.integerRepresentation, 0);
-    EXPECT_EQ(d.positionShift, 0x105);   // this query shows a left shift as it is
+    EXPECT_EQ(d.positionShift, 0x105);  // this query shows a left shift as it is
 
     for (std::uint8_t format : {0, 1, 3}) {
         sim.SetReplyBytes(37, {format, 0, 0});

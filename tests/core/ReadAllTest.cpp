@@ -37,8 +37,9 @@ EncoderParameters StartUp() {
     return p;
 }
 
-const std::vector<int> kReadAllOrder = {1,  2,  32, 3,  33, 4,  23, 39, 8,  10, 11, 9,  16, 40, 18, 42, 17, 41,
-                                        19, 43, 29, 36, 35, 37, 20, 21, 38, 34, 22, 44, 45, 46, 47, 48, 30};
+const std::vector<int> kReadAllOrder = {1,  2,  32, 3,  33, 4,  23, 39, 8,  10, 11, 9,
+                                        16, 40, 18, 42, 17, 41, 19, 43, 29, 36, 35, 37,
+                                        20, 21, 38, 34, 22, 44, 45, 46, 47, 48, 30};
 }  // namespace
 
 TEST(ReadAllSteps, StepOrderAndKpNumbers) {
@@ -49,7 +50,7 @@ TEST(ReadAllSteps, StepOrderAndKpNumbers) {
 
 TEST(ReadAllSteps, FlagsAreZeroOrOneAndInputLevelsAreTakenOver) {
     EncoderParameters p = StartUp();
-    Store(Kp::ExtPreset1Input, {0xFF, 0x61, 0}, p);   // b2: bit 0, 5, 6 set
+    Store(Kp::ExtPreset1Input, {0xFF, 0x61, 0}, p);  // b2: bit 0, 5, 6 set
     EXPECT_EQ(p.extPreset1On, 1);
     EXPECT_EQ(p.extPreset1ActiveHigh, 1);
     EXPECT_EQ(p.presetReplyBit5Clear, 0);
@@ -64,7 +65,7 @@ TEST(ReadAllSteps, FlagsAreZeroOrOneAndInputLevelsAreTakenOver) {
     EXPECT_EQ(p.extPreset2ActiveHigh, 1);
     Store(Kp::ExtDirSwitchInput, {0x80, 0x01, 0}, p);
     EXPECT_EQ(p.extDirSwitchOn, 1);
-    EXPECT_EQ(p.extDirSwitchActiveHigh, 0);   // read-all leaves this level alone
+    EXPECT_EQ(p.extDirSwitchActiveHigh, 0);  // read-all leaves this level alone
     Store(Kp::LengthMeasurement, {0x04, 0, 0}, p);
     EXPECT_EQ(p.lengthMeasurementOn, 1);
     Store(Kp::CountDirection, {0xFF, 0, 0}, p);
@@ -97,7 +98,7 @@ TEST(ReadAllSteps, ValuesScalingAndSteps) {
     EXPECT_EQ(p.limit2Value, -8388608);
     Store(Kp::Steps, {0x80, 0x00, 0x00}, p);
     EXPECT_EQ(p.stepsForMeasuringSteps, 8388608u);
-    EXPECT_EQ(p.stepsForRevolutions, 0u);   // copied only with the measuring steps
+    EXPECT_EQ(p.stepsForRevolutions, 0u);  // copied only with the measuring steps
     Store(Kp::MeasuringSteps, {0, 0, 7}, p);
     EXPECT_EQ(p.measuringSteps, 7u);
     EXPECT_EQ(p.stepsForRevolutions, 8388608u);
@@ -123,7 +124,7 @@ TEST(ReadAllSteps, BitCountsFollowTheFormatJustRead) {
         EXPECT_EQ(p.bitsU, 13u);
         Store(Kp::BitCounts, {30, 7, 9}, p);
         EXPECT_EQ(p.bitsTotal, 30u);
-        if (format == 1) {   // "Tannenbaum": the nibbles stay
+        if (format == 1) {  // "Tannenbaum": the nibbles stay
             EXPECT_EQ(p.bitsS, 12u);
             EXPECT_EQ(p.bitsU, 13u);
         } else {
@@ -137,7 +138,7 @@ TEST(ReadAllSteps, ShiftAboveSixteenIsStoredAsZero) {
     EncoderParameters p = StartUp();
     Store(Kp::PositionShift, {0, 0, 16}, p);
     EXPECT_EQ(p.positionShift, 16);
-    Store(Kp::PositionShift, {0, 1, 5}, p);   // a left shift by 5
+    Store(Kp::PositionShift, {0, 1, 5}, p);  // a left shift by 5
     EXPECT_EQ(p.positionShift, 0);
     Store(Kp::PositionShift, {0, 0, 17}, p);
     EXPECT_EQ(p.positionShift, 0);
@@ -159,16 +160,17 @@ TEST(ReadAllSteps, AnyReplyStoresSafely) {
             for (auto& b : r.data) b = static_cast<std::uint8_t>(rng());
             StoreReadAllReply(step, r, p);
         }
-        StoreReadAllReply(0, Reply({1, 2, 3}), p);    // no such steps: nothing
+        StoreReadAllReply(0, Reply({1, 2, 3}), p);  // no such steps: nothing
         StoreReadAllReply(36, Reply({1, 2, 3}), p);
-        for (std::uint16_t flag : {p.extPreset1On, p.extPreset2On, p.presetReplyBit5Clear, p.presetReplyBit6Clear,
-                                   p.extPreset1ActiveHigh, p.extPreset2ActiveHigh, p.lengthMeasurementOn,
-                                   p.ssiConfiguration, p.outputCode, p.countDirectionBackward, p.extDirSwitchOn,
-                                   p.limit1BitOn, p.limit4BitActiveLow, p.directionBitOn, p.parityBitActiveLow})
+        for (std::uint16_t flag :
+             {p.extPreset1On, p.extPreset2On, p.presetReplyBit5Clear, p.presetReplyBit6Clear,
+              p.extPreset1ActiveHigh, p.extPreset2ActiveHigh, p.lengthMeasurementOn, p.ssiConfiguration,
+              p.outputCode, p.countDirectionBackward, p.extDirSwitchOn, p.limit1BitOn, p.limit4BitActiveLow,
+              p.directionBitOn, p.parityBitActiveLow})
             ASSERT_LE(flag, 1);
-        for (std::int32_t pos : {p.limit1BitPosition, p.limit2BitPosition, p.limit3BitPosition, p.limit4BitPosition,
-                                 p.overspeedBitPosition, p.standstillBitPosition, p.parityBitPosition,
-                                 p.encoderErrorBitPosition, p.directionBitPosition}) {
+        for (std::int32_t pos : {p.limit1BitPosition, p.limit2BitPosition, p.limit3BitPosition,
+                                 p.limit4BitPosition, p.overspeedBitPosition, p.standstillBitPosition,
+                                 p.parityBitPosition, p.encoderErrorBitPosition, p.directionBitPosition}) {
             ASSERT_GE(pos, 1);
             ASSERT_LE(pos, 8);
         }
@@ -208,7 +210,7 @@ TEST_F(ParamsOnSimulator, ReadAllStoppingAfterTheScalingLeavesTheRestAsBefore) {
     sim.SetRam(4, EncodeSigned24(1234));
     sim.SetRam(11, EncodeUnsigned24(4096));
     sim.SetRam(9, EncodeUnsigned24(16));
-    sim.SetRam(16, EncodeSigned24(77));   // not reached
+    sim.SetRam(16, EncodeSigned24(77));  // not reached
     p.limit1Value = 99;
     p.limit1BitPosition = 5;
     // The encoder falls silent when the first limit is asked for.
@@ -249,13 +251,14 @@ TEST_F(ParamsOnSimulator, ReadAllShiftStepFailures) {
     });
     EXPECT_TRUE(ReadAll(p, link));
     EXPECT_EQ(p.positionShift, 0);
-    EXPECT_EQ(ReadKps(Take()).size(), static_cast<std::size_t>(kReadAllSteps));   // the request went once
+    EXPECT_EQ(ReadKps(Take()).size(), static_cast<std::size_t>(kReadAllSteps));  // the request went once
     sim.CorruptReplies(0);
 
     // A request the encoder refuses: false, the shift as before.
     p.positionShift = 3;
     link.SetTelegramObserver([&](const std::uint8_t* t, int) {
-        if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::PositionShift)) sim.NakTelegrams(sim::kAlways, 2);
+        if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::PositionShift))
+            sim.NakTelegrams(sim::kAlways, 2);
     });
     EXPECT_FALSE(ReadAll(p, link));
     EXPECT_EQ(p.positionShift, 3);

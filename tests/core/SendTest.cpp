@@ -24,9 +24,9 @@ TEST_F(ParamsOnSimulator, SendPresetsItemsAndWhole) {
     p.extPreset2ActiveHigh = 0;
     p.presetOffset = 7;
     p.lengthMeasurementOn = 1;
-    p.debounceTime = 300;   // its low byte goes out
+    p.debounceTime = 300;  // its low byte goes out
 
-    ASSERT_TRUE(SendPresets(0, p, link));   // extended functions off: no debounce time
+    ASSERT_TRUE(SendPresets(0, p, link));  // extended functions off: no debounce time
     EXPECT_EQ(Take(), (Telegrams{{1, 0xFF, 0xFF, 0xFF},
                                  {2, 0x12, 0x34, 0x56},
                                  {32, 0, 0, 0x03},
@@ -52,7 +52,7 @@ TEST_F(ParamsOnSimulator, SendScalingSendsOneStepsParameterPerScaling) {
     p.stepsForMeasuringSteps = 1000;
     p.measuringSteps = 360;
     p.stepsForRevolutions = 0xABCDEF;
-    p.revolutions = 0x1000001;   // beyond 24 bits: the low 24 go out
+    p.revolutions = 0x1000001;  // beyond 24 bits: the low 24 go out
     ASSERT_TRUE(SendScaling(1, p, link));
     EXPECT_EQ(Take(), (Telegrams{{8, 0xFF, 0xFF, 0xFF}}));
     ASSERT_TRUE(SendScaling(2, p, link));
@@ -75,7 +75,7 @@ TEST_F(ParamsOnSimulator, SendLimitsPairsValueAndStatusBit) {
     p.limit2BitPosition = 2;
     p.limit3BitPosition = 8;
     p.limit3BitOn = 1;
-    p.limit4BitPosition = 0;   // a table entry; the encoder shows it as none
+    p.limit4BitPosition = 0;  // a table entry; the encoder shows it as none
     ASSERT_TRUE(SendLimits(0, p, link));
     EXPECT_EQ(Take(), (Telegrams{{16, 0, 0, 1},
                                  {40, 0, 0, 0x0B},
@@ -114,9 +114,9 @@ TEST_F(ParamsOnSimulator, StatusBitClashesSkipOnlyTheClashingFunction) {
 
     // The whole group goes on after the skipped function.
     p.standstillBitPosition = 4;
-    p.parityBitPosition = 3;   // held by limit 1 as well
+    p.parityBitPosition = 3;  // held by limit 1 as well
     p.encoderErrorBitPosition = 8;
-    p.directionBitPosition = 4;   // standstill takes 4 first
+    p.directionBitPosition = 4;  // standstill takes 4 first
     ASSERT_TRUE(SendStatusBits(0, p, link));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{45, 47}));
 
@@ -162,12 +162,10 @@ TEST_F(ParamsOnSimulator, SendDataFormatItems) {
 TEST_F(ParamsOnSimulator, SendAllOrderAndStops) {
     p.scalingSelection = 2;
     ASSERT_TRUE(SendAll(p, link));
-    EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39,   // presets
-                                               10, 9,                     // revolutions
-                                               16, 40, 18, 42, 17, 41, 19, 43,
-                                               29, 36, 35, 37, 21, 30,
-                                               44, 22, 45, 46, 47, 48,
-                                               38, 34}));
+    EXPECT_EQ(Codes(Take()), (std::vector<int>{1,  2,  32, 3,  33, 4,  39,  // presets
+                                               10, 9,                       // revolutions
+                                               16, 40, 18, 42, 17, 41, 19, 43, 29, 36, 35,
+                                               37, 21, 30, 44, 22, 45, 46, 47, 48, 38, 34}));
 
     // A selection that names no scaling ends send-all after the presets.
     p.scalingSelection = 3;
