@@ -211,12 +211,8 @@ void CMainFrame::OnSendAll() {
 
 void CMainFrame::OnDeviceCommand(unsigned question, bool (*operation)(), unsigned success, bool waitFirst) {
     if (ShowMessage(this, Str(question), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
-    bool ok;
-    {
-        // A silent encoder keeps the line busy for seconds: show that the program works.
-        WaitCursor wait;
-        ok = operation();
-    }
+    // The three device commands are single short telegrams and run without the wait cursor.
+    bool ok = operation();
     if (!ok) {
         ShowMessage(this, DeviceErrorText());
         return;
