@@ -52,16 +52,13 @@ void CActualValueDialog::done(int result) {
 
 void CActualValueDialog::StartTimer() {
     if (closed_) return;
-    const qint64 left = kRefreshIntervalMs - readingStarted_.elapsed();
-    // Even a zero interval waits for the events that arrived during the reading.
-    refreshTimer.start(left > 0 ? static_cast<int>(left) : 0);
+    refreshTimer.start(kRefreshIntervalMs);
 }
 
 void CActualValueDialog::RefreshValue() {
     refreshTimer.stop();   // no tick while the reading runs
     if (closed_) return;
     ++readings_;
-    readingStarted_.start();
     ActualValue reading;
     if (QueryActualValue(reading)) {
         // Only a changed value is shown; status bits alone do not refresh the display.

@@ -2,7 +2,6 @@
 // CActualValueDialog: "Istwert Anzeige", the live display of the encoder's actual value. A
 // single-shot timer drives the readings; it is stopped while a reading runs and started again
 // after it, so readings never overlap and the event loop gets its turn between two of them.
-#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
 
@@ -13,10 +12,8 @@ namespace veltrin::ui {
 class CActualValueDialog : public ParameterDialog {
     Q_OBJECT
 public:
-    /// The shortest time from the start of one reading to the start of the next. A reading on
-    /// the line takes far longer (about 0.13 s), so the next one follows as soon as the event
-    /// loop has handled what came in meanwhile; a fixed pause after every reading would cost
-    /// about a tenth of the readings.
+    /// The rest between the end of one reading and the start of the next: the event loop
+    /// handles what came in meanwhile, and the encoder gets a pause before the next request.
     static constexpr int kRefreshIntervalMs = 10;
     /// Failed readings passed over without a message; the next one closes the display.
     static constexpr int kToleratedFailures = 3;
@@ -44,7 +41,6 @@ private:
     void StartTimer();
 
     QTimer refreshTimer;
-    QElapsedTimer readingStarted_;
     int failedReads = 0;
     std::int32_t lastShownValue = -1;
     long readings_ = 0;
