@@ -5,21 +5,16 @@
 #include <cstring>
 #include <random>
 
+#include "ReplyBlocks.h"
+
 #include "params/Catalogue.h"
 #include "params/Encoding.h"
 #include "params/Operations.h"
 
 using namespace veltrin;
+using veltrin::test::Reply;
 
 namespace {
-ReplyBlock Reply(std::initializer_list<std::uint8_t> bytes) {
-    ReplyBlock r;
-    r.count = static_cast<std::uint8_t>(bytes.size());
-    std::size_t i = 0;
-    for (auto b : bytes) r.data[i++] = b;
-    return r;
-}
-
 std::string FieldString(const char (&field)[kScalingTextSize]) {
     return std::string(field, kScalingTextSize);
 }

@@ -5,21 +5,16 @@
 #include <cstring>
 #include <random>
 
+#include "ReplyBlocks.h"
+
 #include "ParamsSimFixture.h"
 #include "params/ReadAllSteps.h"
 
 using namespace veltrin;
+using veltrin::test::Reply;
 using veltrin::test::ParamsOnSimulator;
 
 namespace {
-ReplyBlock Reply(std::initializer_list<std::uint8_t> bytes) {
-    ReplyBlock r;
-    r.count = static_cast<std::uint8_t>(bytes.size());
-    std::size_t i = 0;
-    for (auto b : bytes) r.data[i++] = b;
-    return r;
-}
-
 int StepOf(Kp kp) {
     for (int step = 1; step <= kReadAllSteps; ++step)
         if (ReadAllStepKp(step) == kp) return step;
