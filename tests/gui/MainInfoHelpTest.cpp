@@ -34,9 +34,8 @@ TEST(PasswordRule, EdgeCases) {
 
 class InfoDialogTest : public AppTest {
 protected:
-    void DoubleClick(ui::CInfoDialog& dialog, QPoint at) {
-        QMouseEvent event(QEvent::MouseButtonDblClick, at, dialog.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+    void DoubleClick(ui::CInfoDialog& dialog, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, dialog.mapToGlobal(at), button, button, Qt::NoModifier);
         QApplication::sendEvent(&dialog, &event);
     }
 };
@@ -64,6 +63,9 @@ TEST_F(InfoDialogTest, DoubleClickOnTheIconAsksForThePassword) {
     entry = "qllmm";
     DoubleClick(dialog, dialog.Icon()->geometry().bottomRight() + QPoint(4, 4));
     DoubleClick(dialog, dialog.findChild<QLabel*>("version")->geometry().center());
+    // On the icon, but with the right or the middle button: nothing either.
+    DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::RightButton);
+    DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::MiddleButton);
     EXPECT_EQ(asked, 0);
 
     // A wrong entry: silently nothing; the right one: the message and the mode.

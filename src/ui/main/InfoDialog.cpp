@@ -59,6 +59,8 @@ CInfoDialog::CInfoDialog(QWidget* parent) : QDialog(parent) {
 
 void CInfoDialog::mouseDoubleClickEvent(QMouseEvent* event) {
     QDialog::mouseDoubleClickEvent(event);
+    // Only the left button's double click opens the way in.
+    if (event->button() != Qt::LeftButton) return;
     const QRect iconRect(icon_->mapTo(this, QPoint(0, 0)), icon_->size());
     if (!iconRect.contains(event->position().toPoint())) return;
 
