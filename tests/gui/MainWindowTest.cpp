@@ -11,7 +11,6 @@
 
 #include "ui/main/BackView.h"
 #include "ui/main/ChoiceDialog.h"
-#include "ui/main/TransferProgress.h"
 
 namespace veltrin::test {
 namespace {
@@ -123,24 +122,25 @@ TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, ProgressWindowCountsEveryTelegram) {
+TEST_F(MainWindowTest, WholeTransfersShowOnlyTheWaitCursor) {
     StartOnSimulator();
-    {
-        ui::CTransferProgress progress(&Frame(), "lesen", 35);
-        EXPECT_TRUE(progress.isVisible());
-        EXPECT_TRUE(progress.isModal());
-        EXPECT_TRUE(ReadAll());
-        EXPECT_EQ(progress.Telegrams(), static_cast<int>(sim.Telegrams().size()));
-        EXPECT_EQ(progress.findChild<QLabel*>("step")->text(),
-                  QString("Telegramm 35 (KP %1)").arg(sim.Telegrams().back()[3]));
-        // It cannot be closed while the transfer runs.
-        EXPECT_FALSE(progress.close());
-        sim.ClearTelegrams();
-        EXPECT_TRUE(SendAll());
-        EXPECT_EQ(progress.Telegrams(), 35 + static_cast<int>(sim.Telegrams().size()));
-    }
-    // Gone with the window: the next exchanges are not counted anywhere.
-    EXPECT_TRUE(StoreToEeprom());
+    // Looked at while each telegram goes out: the wait cursor, and no window but the main one.
+    int telegrams = 0;
+    QStringList seen;
+    TheLink().SetTelegramObserver([&](const std::uint8_t*, int) {
+        ++telegrams;
+        const QCursor* cursor = QApplication::overrideCursor();
+        if (!cursor || cursor->shape() != Qt::WaitCursor) seen << "no wait cursor";
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != &Frame()) seen << w->objectName();
+    });
+    Frame().RunCommand(32777);
+    Frame().RunCommand(32779);
+    TheLink().SetTelegramObserver({});
+    EXPECT_GT(telegrams, 40);
+    EXPECT_TRUE(seen.isEmpty()) << seen.join(", ").toStdString();
+    EXPECT_EQ(Texts(), (QStringList{ui::Str(57645), ui::Str(57645)}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, ReadAllWithoutAnEncoder) {
@@ -148,7 +148,6 @@ TEST_F(MainWindowTest, ReadAllWithoutAnEncoder) {
     sim.SetSilent(true);
     Frame().RunCommand(32777);
     EXPECT_EQ(Texts(), QStringList{"Geber antwortet nicht !"});
-    EXPECT_EQ(Frame().findChild<QWidget*>("transferProgress"), nullptr);
 }
 
 TEST_F(MainWindowTest, EepromCommandsAnsweredNoSendNothingAndLeaveTheCloseCheckUnarmed) {
@@ -182,7 +181,9 @@ TEST_F(MainWindowTest, EepromSuccessMessagesComeAfterHalfASecond) {
         EXPECT_EQ(messages[1].text, ui::Str(c.success));
         ASSERT_EQ(sim.Telegrams().size(), 1u);
         EXPECT_EQ(sim.Telegrams()[0][0], c.code);
-        if (c.waits) EXPECT_GE(messages[1].atMs - messages[0].atMs, 500);
+        if (c.waits) {
+            EXPECT_GE(messages[1].atMs - messages[0].atMs, 500);
+        }
     }
     // A failing command shows the device error and no success text.
     messages.clear();
@@ -235,7 +236,14 @@ TEST_F(MainWindowTest, CloseCheckGoesOnAfterAFailedEepromStoreAndSavesTheFile) {
 }
 
 TEST_F(MainWindowTest, LanguageChangeAsksRestartsAndAsksNothingAtClose) {
-    StartOnSimulator();
+    // Started with a configuration: the new instance gets the device, not the file.
+    const QString config = FilePath("start.ssi");
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    StartOnSimulator({config});
+    ASSERT_EQ(Frame().windowTitle(), "start.ssi - Veltrin");
     TheLink().linkUsed = true;
 
     OnNextModal<ui::CChoiceDialog>([](ui::CChoiceDialog& dialog) {

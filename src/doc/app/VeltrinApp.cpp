@@ -89,8 +89,13 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     parser.addPositionalArgument("file", "configuration file (.ssi)");
     // An unknown option is no reason not to start; what was understood counts.
     if (!commandLine.isEmpty()) parser.parse(commandLine);
-    arguments = commandLine.mid(1);
-    if (parser.isSet(deviceOption)) serialPort.SetDeviceOverride(QFile::encodeName(parser.value(deviceOption)).toStdString());
+    // A restarted instance keeps the device of this run but starts without a file: it comes
+    // up untitled, with the start-up values.
+    arguments.clear();
+    if (parser.isSet(deviceOption)) {
+        serialPort.SetDeviceOverride(QFile::encodeName(parser.value(deviceOption)).toStdString());
+        arguments << "--device" << parser.value(deviceOption);
+    }
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
         serialPort.BindPort(n, QFile::encodeName(settings_.portDevice[n - 1]).toStdString());
 

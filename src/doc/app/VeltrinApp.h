@@ -98,7 +98,7 @@ public:
 
     /// The folder of the program: the English resources and the help folder lie there.
     QString programFolder;
-    /// The program's own arguments (without the program), given again to a restarted instance.
+    /// The arguments a restarted instance gets: the --device of this run, never a file.
     QStringList arguments;
 
     // Seams for tests: what opens an address in the browser, what starts a program, and the
