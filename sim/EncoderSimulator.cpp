@@ -1,9 +1,11 @@
 // The encoder's side of the block procedure on the master of a pseudo-terminal.
 //
 // One thread serves the line: it waits (without time-out) for the program's STX, answers DLE,
-// takes the block with the same receive routine the program uses (Link::ReceiveBlock over a
-// ByteChannel on the master), confirms it with DLE or refuses it with NAK, and for a read
-// request or the error-status request sends its reply block and waits for the program's DLE.
+// takes the block with a receiver of its own (not the program's routine, so that a fault in
+// that routine is not mirrored here), confirms it with DLE or refuses it with NAK, and for a
+// read request or the error-status request sends its reply block and waits for the program's
+// DLE. It holds the program to the procedure's pauses: a byte that comes before the program
+// can have made its pause is a procedure error (counted, and the step refused).
 // Tests change the model and the faults from their own thread under one mutex; the I/O runs
 // outside it.
 #include "sim/EncoderSimulator.h"
@@ -36,6 +38,15 @@ constexpr auto kByteTime = std::chrono::microseconds(10'000'000 / 2400);
 constexpr int kTurnaroundMs = 5;
 /// Before a reply is started again after a NAK: the program purges after its NAK.
 constexpr int kRetryPauseMs = 20;
+/// The program's pauses, as the encoder sees them: 5 ms before each of its answers (DLE, NAK)
+/// and before its STX; 5 + 5 ms between our DLE and its first data byte; after a reply it has
+/// confirmed, 5 ms before its DLE, 30 ms after it and 5 ms before the next STX.
+constexpr auto kProgramAnswerPause = std::chrono::milliseconds(5);
+constexpr auto kProgramDataPause = std::chrono::milliseconds(10);
+constexpr auto kProgramNextStxPause = std::chrono::milliseconds(5);
+constexpr auto kProgramStxAfterReplyPause = std::chrono::milliseconds(40);
+/// The most data bytes a block may hold.
+constexpr std::size_t kMaxBlockData = 254;
 
 void MakeRaw(int fd) {
     struct termios tio {};
@@ -101,6 +112,7 @@ public:
         std::uint32_t n = 0;
         while (n < count && !queue_.empty() && queue_.front().at <= now) {
             buffer_[n++] = queue_.front().byte;
+            lastReadAt_ = queue_.front().at;
             queue_.pop_front();
         }
         NotifyTrace(WireDirection::Received, buffer_, n);
@@ -129,6 +141,11 @@ public:
         Pump();
         queue_.clear();
     }
+
+    /// When the last byte taken by Read arrived (never earlier than it did).
+    Clock::time_point LastReadAt() const { return lastReadAt_; }
+    /// When the last byte was handed to the line (never later than it was).
+    Clock::time_point LastSentAt() const { return lastSentAt_; }
 
     bool Stopping() const { return stopping_; }
     void SetStopping() { stopping_ = true; }
@@ -162,6 +179,7 @@ private:
     bool WriteOne(std::uint8_t byte) {
         Deadline deadline(500);
         for (;;) {
+            lastSentAt_ = Clock::now();
             ssize_t n = ::write(master_, &byte, 1);
             if (n == 1) return true;
             if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
@@ -178,6 +196,8 @@ private:
     std::deque<Entry> queue_;
     Clock::time_point lastArrival_{};
     Clock::time_point nextSend_{};
+    Clock::time_point lastReadAt_{};
+    Clock::time_point lastSentAt_{};
     std::uint8_t buffer_[512] = {};
 };
 
@@ -223,12 +243,27 @@ public:
     int master = -1;
     int wake[2] = {-1, -1};
     std::unique_ptr<MasterChannel> channel;
-    std::unique_ptr<Link> link;
     std::thread thread;
     bool pendingStx = false;
+    /// The program's next STX may not come before this (its pauses after the last exchange);
+    /// nothing when the last exchange gives no such bound.
+    std::optional<Clock::time_point> earliestStx;
 
     void Serve();
-    void HandleConnection();
+    void HandleConnection(bool earlyStx);
+    /// Takes one block after our DLE: data with DLE doubled, DLE ETX, and the block check, the
+    /// XOR of every byte after the handshake up to and including ETX. firstAt is when its
+    /// first byte arrived.
+    bool TakeBlock(std::vector<std::uint8_t>& data, Clock::time_point& firstAt);
+    void ProcedureError() {
+        std::lock_guard lock(mutex);
+        ++counters.procedureErrors;
+    }
+    /// Whether the byte read last came before the program can have made a pause of that length
+    /// after reference.
+    bool Early(Clock::time_point reference, Clock::duration pause) const {
+        return channel->LastReadAt() < reference + pause;
+    }
     void Answer(std::uint8_t byte) {
         PauseMs(kTurnaroundMs);
         channel->Write(&byte, 1);
@@ -251,7 +286,13 @@ public:
         }
         return stx;
     }
-    bool WaitByte(std::uint8_t& c, int timeoutMs) { return link->ReadChar(kChannel, c, timeoutMs); }
+    bool WaitByte(std::uint8_t& c, int timeoutMs) {
+        c = 0xFF;
+        if (channel->InputCount() == 0 && !channel->WaitForInput(timeoutMs)) return false;
+        if (channel->Read(1) != 1) return false;
+        c = channel->ReadBuffer()[0];
+        return true;
+    }
     /// Sleeps ms milliseconds, or less when Stop or HangUp wakes the thread.
     void Sleep(int ms) {
         if (ms <= 0) return;
@@ -287,22 +328,53 @@ void EncoderSimulator::Impl::DoHangUp() {
 void EncoderSimulator::Impl::Serve() {
     for (;;) {
         if (StopOrHangUpRequested()) break;
+        bool early = false;
         if (!pendingStx) {
             std::uint8_t c = 0;
             if (!WaitByte(c, 200)) continue;
             if (c != STX) continue;   // anything but STX between blocks is line noise
+            early = earliestStx && channel->LastReadAt() < *earliestStx;
         }
         pendingStx = false;
-        HandleConnection();
+        earliestStx.reset();
+        HandleConnection(early);
     }
     if (Locked([this] { return hangUpNow; })) DoHangUp();
 }
 
-void EncoderSimulator::Impl::HandleConnection() {
+bool EncoderSimulator::Impl::TakeBlock(std::vector<std::uint8_t>& data, Clock::time_point& firstAt) {
+    const int charTimeout = options.charTimeoutMs;
+    std::uint8_t check = 0;
+    std::uint8_t c = 0;
+    for (bool first = true;; first = false) {
+        if (!WaitByte(c, charTimeout)) return false;
+        if (first) firstAt = channel->LastReadAt();
+        check ^= c;
+        if (c == DLE) {
+            if (!WaitByte(c, charTimeout)) return false;
+            check ^= c;
+            if (c == ETX) {
+                std::uint8_t received = 0;
+                return WaitByte(received, charTimeout) && received == check;
+            }
+            if (c != DLE) return false;   // a single DLE inside the data
+        }
+        data.push_back(c);
+        if (data.size() > kMaxBlockData) return false;
+    }
+}
+
+void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
     enum class Greeting { Ignore, Refuse, Accept, Collide };
-    Greeting greeting = Locked([this] {
+    Greeting greeting = Locked([this, earlyStx] {
         ++counters.connectionAttempts;
         if (silent) return Greeting::Ignore;
+        if (earlyStx) {
+            // The program has not made its pause before STX: not ready yet.
+            ++counters.procedureErrors;
+            ++counters.naksSent;
+            return Greeting::Refuse;
+        }
         if (Take(nakConnections)) {
             ++counters.naksSent;
             return Greeting::Refuse;
@@ -312,18 +384,28 @@ void EncoderSimulator::Impl::HandleConnection() {
     if (greeting == Greeting::Ignore) return;
     if (greeting == Greeting::Refuse) {
         Answer(NAK);
+        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
         return;
     }
     // Both wanted to send at once: the encoder's STX crosses the program's, and it gives way.
     if (greeting == Greeting::Collide) Answer(STX);
     Answer(DLE);
+    const Clock::time_point dleAt = channel->LastSentAt();
 
-    ReplyBlock block;
-    if (!link->ReceiveBlock(kChannel, block)) {
-        Locked([this] { return ++counters.badBlocks; });
+    std::vector<std::uint8_t> data;
+    Clock::time_point firstAt{};
+    const bool framed = TakeBlock(data, firstAt);
+    // The first data byte before the program's pauses after our DLE: we were not listening yet.
+    const bool early = !data.empty() && firstAt < dleAt + kProgramDataPause;
+    if (!framed || early) {
+        Locked([this, early] {
+            if (early) ++counters.procedureErrors;
+            return ++counters.badBlocks;
+        });
         if (Locked([this] { return silent; })) return;
         Nak();
         channel->Purge();
+        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
         return;
     }
 
@@ -334,8 +416,8 @@ void EncoderSimulator::Impl::HandleConnection() {
     {
         std::lock_guard lock(mutex);
         ++counters.blocksReceived;
-        if (block.count == 4) {
-            telegrams.push_back({block.data[0], block.data[1], block.data[2], block.data[3]});
+        if (data.size() == 4) {
+            telegrams.push_back({data[0], data[1], data[2], data[3]});
             changed.notify_all();
         }
         if (hangUpAt == HangUpPoint::AfterRequestBlock) {
@@ -344,8 +426,8 @@ void EncoderSimulator::Impl::HandleConnection() {
             return;
         }
         if (silent) return;
-        const std::uint8_t code = block.data[0];
-        if (block.count != 4) {
+        const std::uint8_t code = data.empty() ? 0 : data[0];
+        if (data.size() != 4) {
             model.lastError = static_cast<std::uint8_t>(EncoderError::Invalid);
             refuse = true;
         } else if (code == 0x81) {
@@ -359,7 +441,7 @@ void EncoderSimulator::Impl::HandleConnection() {
             model.lastError = nakError;
             refuse = true;
         } else if (code == 0x80) {
-            EncoderError e = model.Read(block.data[3], Clock::now(), reply);
+            EncoderError e = model.Read(data[3], Clock::now(), reply);
             if (e != EncoderError::None) {
                 model.lastError = static_cast<std::uint8_t>(e);
                 refuse = true;
@@ -367,7 +449,7 @@ void EncoderSimulator::Impl::HandleConnection() {
                 replyWanted = true;
             }
         } else {
-            EncoderError e = code < 0x80 ? model.Write(code, {block.data[1], block.data[2], block.data[3]})
+            EncoderError e = code < 0x80 ? model.Write(code, {data[1], data[2], data[3]})
                                          : EncoderError::UnknownKp;
             if (e != EncoderError::None) {
                 model.lastError = static_cast<std::uint8_t>(e);
@@ -377,10 +459,12 @@ void EncoderSimulator::Impl::HandleConnection() {
     }
     if (refuse) {
         Nak();
+        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
         return;
     }
     Answer(DLE);
     if (replyWanted) SendReply(reply);
+    else earliestStx = channel->LastSentAt() + kProgramNextStxPause;
 }
 
 void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
@@ -399,8 +483,14 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         }
         const std::uint8_t stx = STX;
         channel->Write(&stx, 1);
+        const Clock::time_point stxAt = channel->LastSentAt();
         std::uint8_t c = 0;
         if (!WaitByte(c, handshake)) continue;
+        if (c == DLE && Early(stxAt, kProgramAnswerPause)) {
+            // Its DLE before its pause: we are not ready to send; the reply is not given.
+            ProcedureError();
+            return;
+        }
         if (c == NAK) {
             Locked([this] { return ++counters.naksReceived; });
             afterNak = true;
@@ -427,9 +517,11 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         bcc ^= DLE ^ ETX;
         int gap = 0;
         bool hangUp = false;
+        bool corrupted = false;
         {
             std::lock_guard lock(mutex);
-            if (Take(corruptReplies)) bcc ^= 0x5A;
+            corrupted = Take(corruptReplies);
+            if (corrupted) bcc ^= 0x5A;
             gap = gapMs;
             gapMs = 0;
             if (hangUpAt == HangUpPoint::InReply) {
@@ -456,10 +548,18 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
             }
         }
         channel->Write(frame.data() + 1, static_cast<std::uint32_t>(frame.size() - 1));
+        const Clock::time_point checkAt = channel->LastSentAt();
 
         if (!WaitByte(c, 2 * handshake)) continue;
+        if ((c == DLE || c == NAK) && Early(checkAt, kProgramAnswerPause)) {
+            ProcedureError();   // the program's answer before its pause
+            return;
+        }
         if (c == DLE) {
+            // A block with a wrong check must be refused, never confirmed.
+            if (corrupted) ProcedureError();
             Locked([this] { return ++counters.repliesConfirmed; });
+            earliestStx = checkAt + kProgramStxAfterReplyPause;
             return;
         }
         if (c == NAK) {
@@ -509,12 +609,9 @@ bool EncoderSimulator::Start() {
     }
     m.master = master;
     m.channel = std::make_unique<MasterChannel>(master, m.wake[0], m.options.lineRate);
-    m.link = std::make_unique<Link>(m.channel.get());
-    m.link->timing.charTimeoutMs = {m.options.charTimeoutMs, m.options.charTimeoutMs, m.options.charTimeoutMs};
-    m.link->timing.handshakeTimeoutMs = {m.options.handshakeTimeoutMs, m.options.handshakeTimeoutMs,
-                                         m.options.handshakeTimeoutMs};
     m.hungUp = false;
     m.pendingStx = false;
+    m.earliestStx.reset();
     devicePath_ = name;
     running_ = true;
     m.thread = std::thread([this] {
@@ -537,7 +634,6 @@ void EncoderSimulator::Stop() {
         if (fd >= 0) ::close(fd);
         fd = -1;
     }
-    m.link.reset();
     m.channel.reset();
     running_ = false;
 }

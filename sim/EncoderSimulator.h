@@ -44,6 +44,11 @@ struct SimulatorCounters {
     int naksReceived = 0;         ///< NAK from the program for one of our reply blocks or STX
     int repliesSent = 0;          ///< reply blocks sent (every attempt)
     int repliesConfirmed = 0;     ///< reply blocks the program confirmed with DLE
+    /// Steps of the program that broke the procedure: a byte before its pause had passed (the
+    /// first data byte within 10 ms of our DLE, an answer within 5 ms of our last byte, a new
+    /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), or a reply with
+    /// a wrong block check confirmed with DLE.
+    int procedureErrors = 0;
 };
 
 /// Where a scheduled hang-up happens.

@@ -12,6 +12,7 @@
 
 #include "link/Link.h"
 #include "link/SerialPort.h"
+#include "link/Timing.h"
 #include "res/Resources.h"
 #include "sim/EncoderSimulator.h"
 
@@ -145,6 +146,8 @@ TEST_F(LinkOverPty, RefusedTelegramFetchesTheReasonAndNamesIt) {
     ASSERT_TRUE(Read(1));
     EXPECT_FALSE(link.deviceError.nakReceived);
     EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
+    // Refusals, error requests, retries and reads, all with the program's pauses kept.
+    EXPECT_EQ(encoder.Counters().procedureErrors, 0);
 }
 
 TEST_F(LinkOverPty, FailedErrorRequestReportsDataError) {
@@ -186,6 +189,7 @@ TEST_F(LinkOverPty, CorruptedReplyIsRefusedOnceAndAcceptedAgain) {
     EXPECT_EQ(counters.repliesSent, 2);
     EXPECT_EQ(counters.naksReceived, 1);
     EXPECT_EQ(counters.repliesConfirmed, 1);
+    EXPECT_EQ(counters.procedureErrors, 0);
     const Bytes sent = trace.Sent();
     EXPECT_NE(std::find(sent.begin(), sent.end(), NAK), sent.end());
     EXPECT_EQ(sent.back(), DLE);
@@ -205,9 +209,10 @@ TEST_F(LinkOverPty, StxAnsweredWithStxThenDleCountsAsConnected) {
     ASSERT_GE(received.size(), 2u);
     EXPECT_EQ(received[0], STX);
     EXPECT_EQ(received[1], DLE);
-    // The block that follows goes through as usual.
+    // The block that follows goes through as usual (after the pause between Connect and SendData).
     std::uint8_t acc = 0;
     const std::uint8_t block[4] = {23, 0, 0, 40};
+    PauseMs(5);
     link.SendData(kChannel, block, 4, acc);
     EXPECT_TRUE(link.EndBlock(kChannel, acc));
     EXPECT_EQ(encoder.Ram(23), (sim::Data3{0, 0, 40}));
@@ -371,4 +376,78 @@ TEST(LinkLineRate, EncoderKeepsTheLineSpeed) {
     // Taking in the 8 bytes of the request (STX, then 7) costs at least 7 character times too.
     EXPECT_GE(Clock::now() - start, 14 * bit);
     EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + 4), "0104");
+}
+
+// The simulated encoder holds the program to the procedure: a step that skips a pause, a DLE
+// that is not doubled, a block check without DLE ETX, or a bad reply confirmed, is refused or
+// counted, so that a link fault cannot pass unseen against it. The faulty "program" here is
+// the test writing raw bytes on the port.
+class RawProgram : public LinkOverPty {
+protected:
+    void Send(const Bytes& bytes) { ASSERT_TRUE(port.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()))); }
+    /// Every byte that arrives within ms.
+    Bytes Collect(int ms) {
+        Bytes got;
+        Deadline deadline(ms);
+        while (port.WaitForInput(deadline.RemainingMs())) {
+            const std::uint32_t n = port.Read(0);
+            got.insert(got.end(), port.ReadBuffer(), port.ReadBuffer() + n);
+        }
+        return got;
+    }
+    /// STX, the encoder's DLE, then the frame after pauseMs; returns the encoder's answer.
+    Bytes Block(const Bytes& frame, int pauseMs) {
+        port.Purge();
+        Send({STX});
+        std::uint8_t c = 0;
+        EXPECT_TRUE(link.ReadChar(kChannel, c, 100));
+        EXPECT_EQ(c, DLE);
+        PauseMs(pauseMs);
+        Send(frame);
+        return Collect(80);
+    }
+};
+
+TEST_F(RawProgram, BlocksThatBreakTheProcedureAreRefused) {
+    // 23 00 00 28 as it should go: DLE ETX and the check 23^28^13 = 18.
+    const Bytes good = {23, 0, 0, 40, DLE, ETX, 23 ^ 40 ^ 0x13};
+    EXPECT_EQ(Block(good, 1), Bytes{NAK});   // no pauses between the encoder's DLE and the data
+    EXPECT_EQ(encoder.Counters().procedureErrors, 1);
+    PauseMs(10);
+    EXPECT_EQ(Block({23, 0, 0, 40, DLE, ETX, 23 ^ 40}, 12), Bytes{NAK});   // check without DLE ETX
+    PauseMs(10);
+    EXPECT_EQ(Block({23, DLE, 0, 40, DLE, ETX, 23 ^ 40 ^ 0x13}, 12), Bytes{NAK});   // DLE not doubled
+    PauseMs(10);
+    EXPECT_TRUE(encoder.Telegrams().empty());
+    EXPECT_EQ(Block(good, 12), Bytes{DLE});
+    EXPECT_EQ(encoder.Ram(23), (sim::Data3{0, 0, 40}));
+    EXPECT_EQ(encoder.Counters().badBlocks, 3);
+    EXPECT_EQ(encoder.Counters().procedureErrors, 1);
+}
+
+TEST_F(RawProgram, PausesAroundTheReplyAreHeldToo) {
+    // A read, then the next STX at once instead of 30 ms later: the encoder is not ready.
+    ASSERT_TRUE(Read(31));
+    Send({STX});
+    EXPECT_EQ(Collect(40), Bytes{NAK});
+    EXPECT_EQ(encoder.Counters().procedureErrors, 1);
+    PauseMs(10);
+    // A reply with a wrong block check confirmed with DLE (after the proper pauses).
+    encoder.CorruptReplies(1);
+    const std::uint8_t request[4] = {0x80, 0, 0, 31};
+    ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));
+    std::uint8_t c = 0;
+    ASSERT_TRUE(link.ReadChar(kChannel, c, 100));
+    ASSERT_EQ(c, STX);
+    PauseMs(5);
+    Send({DLE});
+    EXPECT_EQ(Collect(40).size(), 7u);   // '0' '1' '0' '4' DLE ETX and the spoilt check
+    PauseMs(5);
+    Send({DLE});
+    PauseMs(50);
+    EXPECT_EQ(encoder.Counters().procedureErrors, 2);
+    // The program's own procedure, after all that, is accepted as it is.
+    EXPECT_TRUE(Read(31));
+    EXPECT_TRUE(Write(23, 0, 0, 41));
+    EXPECT_EQ(encoder.Counters().procedureErrors, 2);
 }
