@@ -108,13 +108,26 @@ double ParseScalingFactorText(std::string_view text) {
         while (i < text.size() && IsDigit(text[i])) fracDigits += text[i++];
     }
     if (intDigits.empty() && fracDigits.empty()) return 0.0;
+    // An exponent counts as atof counts it: "e" or "E", an optional sign and at least one
+    // digit; "5e-1" is 0.5. An "e" without digits behind it ends the number before the "e".
+    std::string exponent;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        std::string sign;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) sign = text[j++];
+        std::string digits;
+        while (j < text.size() && IsDigit(text[j])) digits += text[j++];
+        if (!digits.empty()) exponent = "e" + sign + digits;
+    }
     // from_chars rounds correctly like strtod but ignores the C locale, whose decimal point
     // may be a comma once the user interface has set it from the environment.
     const std::string number =
-        (intDigits.empty() ? "0" : intDigits) + "." + (fracDigits.empty() ? "0" : fracDigits);
+        (intDigits.empty() ? "0" : intDigits) + "." + (fracDigits.empty() ? "0" : fracDigits) + exponent;
     double value = 0.0;
-    auto result =
-        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+    auto result = std::from_chars(number.data(), number.data() + number.size(), value,
+                                  std::chars_format::general);
+    // Beyond the double range atof gives HUGE_VAL or 0; either way no product fits 32 bits
+    // or the product is 0, so both go out as 0.
     if (result.ec != std::errc{}) return 0.0;
     return negative ? -value : value;
 }

@@ -65,8 +65,9 @@ WireBytes EncodePositionShift(std::uint32_t positionShift);
 // terminator when the text fills it.
 inline constexpr std::size_t kScalingTextSize = 10;
 /// Parses at most the first 10 characters like the C library's atof, without looking past
-/// the field: optional blanks and sign, digits with at most one decimal point, stopping at the
-/// first other character; no number gives 0. Independent of the C locale.
+/// the field: optional blanks and sign, digits with at most one decimal point, an optional
+/// exponent ("5e-1"), stopping at the first other character; no number gives 0. Independent
+/// of the C locale.
 double ParseScalingFactorText(std::string_view text);
 double ParseScalingFactorText(const char (&field)[kScalingTextSize]);
 /// trunc(factor × 16777215.0), low 24 bits. A product that does not fit a 32-bit integer

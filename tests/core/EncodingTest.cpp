@@ -72,6 +72,13 @@ TEST(Encoding, ScalingFactorToWire) {
     EXPECT_EQ(ScalingFactorToWire(" .25x"), static_cast<std::uint32_t>(0.25 * 16777215.0));
     EXPECT_EQ(ScalingFactorToWire("-0.5"), static_cast<std::uint32_t>(-8388607) & 0xFFFFFFu);
     EXPECT_EQ(ScalingFactorToWire("0.5,7"), 0x7FFFFFu);  // stops at the first other character
+    // An exponent is part of the number, as atof reads it; an "e" without digits is not.
+    EXPECT_EQ(ScalingFactorToWire("5e-1"), 0x7FFFFFu);
+    EXPECT_EQ(ScalingFactorToWire("0.05E+1"), ScalingFactorToWire("0.5"));
+    EXPECT_EQ(ScalingFactorToWire(".5e"), 0x7FFFFFu);
+    EXPECT_EQ(ScalingFactorToWire("0.5e-x"), 0x7FFFFFu);
+    EXPECT_EQ(ScalingFactorToWire("1e-99999"), 0u);
+    EXPECT_EQ(ScalingFactorToWire("1e99999"), 0u);
     // Only ten characters count; an eleventh digit never does.
     EXPECT_EQ(ScalingFactorToWire("0.50000000009"), ScalingFactorToWire("0.50000000"));
     // Products beyond 32 bits are not undefined: they go out as 0.
