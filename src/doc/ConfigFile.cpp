@@ -226,8 +226,10 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     Fd guard;   // holds the old file locked until it has been replaced
     if (exists) {
         if (S_ISDIR(old.st_mode)) return FileFailure(kFileErrorAccessDenied);
-        // A read-only file stays read-only: replacing it by rename would get round that.
+        // A read-only file stays read-only: replacing it by rename would get round that. The
+        // permission bits count as well, since access() lets the superuser write anything.
         if (::access(target.c_str(), W_OK) != 0) return FileFailure(FileErrorCauseFromErrno(errno));
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return FileFailure(kFileErrorAccessDenied);
         guard.fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (guard.fd >= 0 && ::flock(guard.fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
             return FileFailure(kFileErrorSharingViolation);

@@ -278,11 +278,15 @@ TEST_F(ConfigFileOnDisk, FailedSaveLeavesTheOldFileIntact) {
         r = WriteConfigurationFile(path, changed);
         ::chmod(dir.c_str(), 0755);
         EXPECT_EQ(r.cause, kFileErrorAccessDenied);
-        ::chmod(path.c_str(), 0444);   // a read-only file is not replaced behind its back
-        r = WriteConfigurationFile(path, changed);
-        EXPECT_EQ(r.cause, kFileErrorAccessDenied);
-        EXPECT_EQ(Contents(path), before);
     }
+    // A read-only file is not replaced behind its back, not even by the superuser.
+    ::chmod(path.c_str(), 0444);
+    r = WriteConfigurationFile(path, changed);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(r.status, ConfigStatus::FileError);
+    EXPECT_EQ(r.cause, kFileErrorAccessDenied);
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(Entries(), 1u);
     EXPECT_EQ(WriteConfigurationFile(PathOf("no/folder.ssi"), changed).cause, kFileErrorBadPath);
 }
 
