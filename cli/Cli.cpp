@@ -388,6 +388,15 @@ int CmdShow(Session& s, const CommandArgs& c) {
     return kExitOk;
 }
 
+// The character limits of the send dialogs' fields: the scaling factor 9 (so that its zero
+// byte fits the field), the bit counts S and U 2. The shift amount's limit belongs to its
+// low byte only; positionShift is set here as the whole member, direction bit included.
+std::size_t CharacterLimit(const ParameterField& field) {
+    if (field.name == "scalingFactorText") return 9;
+    if (field.name == "bitsS" || field.name == "bitsU") return 2;
+    return 0;
+}
+
 int CmdSet(Session& s, const CommandArgs& c) {
     if (c.positional.empty()) throw UsageError{Text("cli.error.missingArguments")};
     if (c.positional.size() < 2) throw UsageError{Text("cli.error.missingAssignment")};
@@ -399,16 +408,21 @@ int CmdSet(Session& s, const CommandArgs& c) {
         if (eq == std::string::npos || eq == 0) throw UsageError{Text("cli.error.badAssignment", a)};
         const ParameterField* field = FindParameterField(std::string_view(a).substr(0, eq));
         if (!field) throw UsageError{Text("cli.error.unknownMember", a.substr(0, eq))};
-        std::string value = a.substr(eq + 1);
-        if (field->kind == FieldKind::Text && value.size() > field->size)
-            throw UsageError{Text("cli.error.textTooLong", a.substr(0, eq))};
+        // As typed into the send dialogs: the "$" notation first (the scaling factor too),
+        // then the fields' character limits.
+        std::string value = ApplyHexNotation(a.substr(eq + 1));
+        const std::size_t limit = CharacterLimit(*field);
+        if (limit > 0 && (!FitsCharacterLimit(value, limit) || value.size() > limit)) {
+            throw UsageError{FormatNumber(Text("cli.error.tooManyCharacters", a.substr(0, eq)),
+                                          static_cast<long long>(limit))};
+        }
         assignments.emplace_back(field, std::move(value));
     }
     const std::string& path = c.positional[0];
     if (int rc = ReadFileInto(s, path, encoderParameters)) return rc;
     for (const auto& [field, value] : assignments) {
         if (field->kind == FieldKind::Text) SetFieldText(encoderParameters, *field, value);
-        else SetFieldNumber(encoderParameters, *field, static_cast<std::uint32_t>(TextToNumber(ApplyHexNotation(value))));
+        else SetFieldNumber(encoderParameters, *field, static_cast<std::uint32_t>(TextToNumber(value)));
     }
     return WriteFileFrom(s, path, encoderParameters);
 }

@@ -9,11 +9,14 @@
 
 #include "cli/Cli.h"
 #include "doc/ConfigFile.h"
+#include "doc/ParameterFields.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
 
 namespace veltrin::cli {
 namespace {
+
+std::string FieldTextOf(const EncoderParameters& p) { return FieldText(p, *FindParameterField("scalingFactorText")); }
 
 struct CliRun {
     int status;
@@ -116,6 +119,26 @@ TEST_F(CliTest, DefaultsShowAndSet) {
         EXPECT_EQ(Cli({"set", file, "revolutions=7", a}).status, kExitUsage) << a;
         EXPECT_EQ(Load(file).revolutions, before.revolutions);
     }
+}
+
+// set takes values as the send dialogs do: "$" notation in every field, the scaling factor
+// included, then the character limits (scaling factor 9, bit counts S and U 2).
+TEST_F(CliTest, SetFollowsTheDialogInputRules) {
+    const std::string file = PathOf("rules.ssi");
+    ASSERT_EQ(Cli({"defaults", file}).status, kExitOk);
+    ASSERT_EQ(Cli({"set", file, "scalingFactorText=$1", "bitsS=$A", "bitsU=-9", "revolutions=12 U"}).status, kExitOk);
+    EncoderParameters p = Load(file);
+    EXPECT_EQ(std::string(p.scalingFactorText, 2), std::string("1\0", 2));
+    EXPECT_EQ(p.bitsS, 10u);
+    EXPECT_EQ(p.bitsU, 0xFFFFFFF7u);
+    EXPECT_EQ(p.revolutions, 12u);
+    ASSERT_EQ(Cli({"set", file, "scalingFactorText=0.1234567"}).status, kExitOk);
+    for (const char* a : {"scalingFactorText=$FFFFFFFF", "scalingFactorText=0.12345678", "bitsS=100", "bitsU=$FF"}) {
+        CliRun r = Cli({"set", file, a});
+        EXPECT_EQ(r.status, kExitUsage) << a;
+        EXPECT_NE(r.err.find(" Zeichen eingeben."), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(FieldTextOf(Load(file)), "0.1234567");
 }
 
 TEST_F(CliTest, FileErrorsExitWithThreeAndNameTheFile) {
