@@ -257,3 +257,43 @@ TEST(LinkProcedure, RandomRepliesEndInResultOrFailure) {
         }
     }
 }
+
+// The sender's side byte by byte: what goes out, what the purge after the block check throws
+// away, when nakReceived is set and cleared, and how many attempts a retry count makes.
+TEST(LinkProcedure, SenderBytesNakAndAttempts) {
+    const std::uint8_t telegram[4] = {0x80, 0x10, 0x00, 0x01};
+    {   // a stale DLE waiting before the block check does not count as its confirmation
+        ScriptedChannel channel;
+        Link link(&channel);
+        channel.AnswerNextWrites({{DLE}});   // the encoder's DLE to STX
+        ASSERT_TRUE(link.Connect(kChannel));
+        std::uint8_t acc = 0xAA;
+        link.SendData(kChannel, telegram, 4, acc);
+        EXPECT_EQ(acc, 0x80 ^ 0x01);   // the doubled DLE leaves the check alone
+        channel.Feed({DLE});
+        channel.AnswerNextWrites({{}, {}, {NAK}});   // NAK in answer to the block check
+        EXPECT_FALSE(link.EndBlock(kChannel, acc));
+        EXPECT_TRUE(link.deviceError.nakReceived);
+        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX, 0x92}));
+    }
+    for (int retries : {3, 1, 0, -2}) {   // NAK every time: retries attempts, at least one
+        ScriptedChannel channel;
+        Link link(&channel);
+        link.timing.retryCount[kChannel] = retries;
+        std::deque<Bytes> answers;
+        for (int i = 0; i < 3; ++i) answers.insert(answers.end(), {{DLE}, {}, {}, {}, {}, {}, {}, {}, {NAK}});
+        channel.AnswerNextWrites(answers);
+        EXPECT_FALSE(link.SendTelegram(kChannel, telegram, 4));
+        EXPECT_TRUE(link.deviceError.nakReceived);
+        EXPECT_EQ(std::count(channel.written.begin(), channel.written.end(), STX), std::max(retries, 1)) << retries;
+    }
+    {   // a reply that never starts: each attempt ends in NAK, which leaves nakReceived clear
+        ScriptedChannel channel;
+        Link link(&channel);
+        link.deviceError.nakReceived = true;
+        ReplyBlock block;
+        EXPECT_FALSE(link.ReceiveReply(kChannel, block));
+        EXPECT_EQ(channel.written, (Bytes{NAK, NAK, NAK}));
+        EXPECT_FALSE(link.deviceError.nakReceived);
+    }
+}
