@@ -10,6 +10,7 @@
 
 #include "QueryFixture.h"
 #include "res/Resources.h"
+#include "ui/query/ActualValueDialog.h"
 #include "ui/query/QueryCountDirectionDialog.h"
 #include "ui/query/QueryDataFormatDialog.h"
 #include "ui/query/QueryDialogs.h"
@@ -336,6 +337,39 @@ TEST(QueryHelp, HelpButtonAndF1SetTheDialogsTopicAndAskForHelp) {
         EXPECT_TRUE(dialog->Control<QPushButton>(1)->isDefault());
     }
     ui::SetHelpHandler({});
+}
+
+using QueryLayout = QueryOnSimulator;
+
+// The query dialogs are shown without reading; the display reads once as it opens.
+TEST_F(QueryLayout, EveryDialogHasItsTitleAndKeepsItsTemplateSize) {
+    CQueryPresetsDialog presets;
+    CQueryScalingDialog scaling;
+    CQueryLimitsDialog limits;
+    CQueryDataFormatDialog dataFormat;
+    CQueryCountDirectionDialog countDirection;
+    CQueryStatusBitsDialog statusBits;
+    CActualValueDialog display;
+    struct Expected { QDialog* dialog; const char* title; int width, height; };
+    const Expected dialogs[] = {
+        {&display, "Istwert Anzeige", 221, 103},
+        {&presets, "Presets Abfragen", 268, 213},
+        {&scaling, "Skalierung Abfragen", 268, 158},
+        {&limits, "Endlagen Abfragen", 268, 169},
+        {&dataFormat, "Geber Datenformat", 268, 210},
+        {&countDirection, "Zählrichtung Abfragen", 268, 122},
+        {&statusBits, "Statusbits Abfragen", 268, 210},
+    };
+    for (const Expected& e : dialogs) {
+        SCOPED_TRACE(e.title);
+        EXPECT_EQ(e.dialog->windowTitle(), QString::fromUtf8(e.title));
+        e.dialog->show();
+        // A modal frame: the window cannot be resized, and it is at least its template.
+        EXPECT_EQ(e.dialog->minimumSize(), e.dialog->maximumSize());
+        EXPECT_GE(e.dialog->width(), DluX(e.width));
+        EXPECT_GE(e.dialog->height(), DluY(e.height));
+        e.dialog->reject();
+    }
 }
 
 TEST(QueryResources, EnglishHasEveryQueryTextAndTheDialogsUseIt) {

@@ -97,6 +97,11 @@ void ParameterDialog::SetTemplateSize(int widthDlu, int heightDlu) {
     resize(QSize(DluX(widthDlu), DluY(heightDlu)).expandedTo(sizeHint()));
 }
 
+void ParameterDialog::showEvent(QShowEvent* event) {
+    setFixedSize(size().expandedTo(sizeHint()));
+    QDialog::showEvent(event);
+}
+
 void ParameterDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         AskForHelp();

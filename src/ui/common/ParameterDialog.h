@@ -59,6 +59,9 @@ protected:
     void SetTemplateSize(int widthDlu, int heightDlu);
 
     void keyPressEvent(QKeyEvent* event) override;
+    /// The dialog keeps the size it opens with, as a modal frame without a sizing border: its
+    /// template size, or more when its texts need it (the extended rows are shown by then).
+    void showEvent(QShowEvent* event) override;
 
 private:
     int dialogId_;
