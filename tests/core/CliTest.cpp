@@ -171,6 +171,7 @@ TEST_F(CliTest, ReadAllWritesTheEncodersParameters) {
     EXPECT_EQ(p.internalPreset, -2);
     EXPECT_EQ(p.revolutions, 256u);
     EXPECT_EQ(p.scalingSelection, 2);   // not on the wire: kept from the base file
+    EXPECT_EQ(Sim().Counters().procedureErrors, 0);   // 35 reads with every pause kept
 }
 
 TEST_F(CliTest, SendAllSendsTheFile) {
@@ -186,6 +187,7 @@ TEST_F(CliTest, SendAllSendsTheFile) {
     ASSERT_FALSE(telegrams.empty());
     EXPECT_EQ(telegrams.front(), (sim::Telegram{1, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(Sim().Ram(17), (sim::Data3{0x12, 0x34, 0x56}));
+    EXPECT_EQ(Sim().Counters().procedureErrors, 0);
 }
 
 TEST_F(CliTest, EveryQueryGroupAsJson) {
