@@ -6,11 +6,13 @@
 
 #include "AppFixture.h"
 #include <QLabel>
+#include <QTimer>
 #include <QRadioButton>
 #include <QScrollBar>
 
 #include "ui/main/BackView.h"
 #include "ui/main/ChoiceDialog.h"
+#include "ui/main/TransferProgress.h"
 
 namespace veltrin::test {
 namespace {
@@ -122,25 +124,50 @@ TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, WholeTransfersShowOnlyTheWaitCursor) {
+TEST_F(MainWindowTest, ProgressWindowCountsEveryTelegram) {
     StartOnSimulator();
-    // Looked at while each telegram goes out: the wait cursor, and no window but the main one.
-    int telegrams = 0;
+    {
+        ui::CTransferProgress progress(&Frame(), "lesen", 35);
+        EXPECT_TRUE(progress.isVisible());
+        EXPECT_TRUE(progress.isModal());
+        EXPECT_TRUE(ReadAll());
+        EXPECT_EQ(progress.Telegrams(), static_cast<int>(sim.Telegrams().size()));
+        EXPECT_EQ(progress.findChild<QLabel*>("step")->text(),
+                  QString("Telegramm 35 (KP %1)").arg(sim.Telegrams().back()[3]));
+        // It cannot be closed while the transfer runs.
+        EXPECT_FALSE(progress.close());
+        sim.ClearTelegrams();
+        EXPECT_TRUE(SendAll());
+        EXPECT_EQ(progress.Telegrams(), 35 + static_cast<int>(sim.Telegrams().size()));
+    }
+    // Gone with the window: the next exchanges are not counted anywhere.
+    EXPECT_TRUE(StoreToEeprom());
+}
+
+TEST_F(MainWindowTest, WholeTransfersRunUnderTheWaitCursorWithTheProgressWindow) {
+    StartOnSimulator();
+    // Looked at while the transfers run (the progress window lets timers through between
+    // telegrams): the wait cursor and the progress window, every time.
+    int looks = 0;
     QStringList seen;
-    TheLink().SetTelegramObserver([&](const std::uint8_t*, int) {
-        ++telegrams;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        ++looks;
         const QCursor* cursor = QApplication::overrideCursor();
         if (!cursor || cursor->shape() != Qt::WaitCursor) seen << "no wait cursor";
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w != &Frame()) seen << w->objectName();
+        auto* progress = Frame().findChild<QWidget*>("transferProgress");
+        if (!progress || !progress->isVisible()) seen << "no progress window";
     });
+    probe.start();
     Frame().RunCommand(32777);
     Frame().RunCommand(32779);
-    TheLink().SetTelegramObserver({});
-    EXPECT_GT(telegrams, 40);
+    probe.stop();
+    EXPECT_GT(looks, 10);
     EXPECT_TRUE(seen.isEmpty()) << seen.join(", ").toStdString();
     EXPECT_EQ(Texts(), (QStringList{ui::Str(57645), ui::Str(57645)}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Frame().findChild<QWidget*>("transferProgress"), nullptr);
 }
 
 TEST_F(MainWindowTest, ReadAllWithoutAnEncoder) {
@@ -148,6 +175,7 @@ TEST_F(MainWindowTest, ReadAllWithoutAnEncoder) {
     sim.SetSilent(true);
     Frame().RunCommand(32777);
     EXPECT_EQ(Texts(), QStringList{"Geber antwortet nicht !"});
+    EXPECT_EQ(Frame().findChild<QWidget*>("transferProgress"), nullptr);
 }
 
 TEST_F(MainWindowTest, EepromCommandsAnsweredNoSendNothingAndLeaveTheCloseCheckUnarmed) {

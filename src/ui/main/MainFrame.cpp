@@ -12,9 +12,11 @@
 #include "doc/app/VeltrinApp.h"
 #include "doc/app/VeltrinDoc.h"
 #include "params/Operations.h"
+#include "params/ReadAllSteps.h"
 #include "ui/common/Ui.h"
 #include "ui/main/BackView.h"
 #include "ui/main/CommandIds.h"
+#include "ui/main/TransferProgress.h"
 #include "ui/query/QueryDialogs.h"
 
 namespace veltrin::ui {
@@ -28,6 +30,8 @@ constexpr unsigned kLoadedEeprom = 57649;
 constexpr unsigned kAskRamDefaults = 57650;
 constexpr unsigned kRamDefaultsSet = 57651;
 constexpr int kEepromWaitMs = 500;
+/// About as many telegrams as a whole send takes; the bar grows if there are more.
+constexpr int kSendAllTelegrams = 30;
 
 QString DeviceErrorText() { return QString::fromStdString(TheLink().DeviceErrorText()); }
 }  // namespace
@@ -185,16 +189,23 @@ void CMainFrame::RunCommand(int commandId) {
     }
 }
 
-// The two whole transfers block the window; the wait cursor is their only sign of activity.
 void CMainFrame::OnReadAll() {
     WaitCursor wait;
-    const bool ok = ReadAll();
+    bool ok;
+    {
+        CTransferProgress progress(this, Res("dialog.progress.read"), kReadAllSteps);
+        ok = ReadAll();
+    }
     ShowMessage(this, ok ? Str(kAllTransferred) : DeviceErrorText());
 }
 
 void CMainFrame::OnSendAll() {
     WaitCursor wait;
-    const bool ok = SendAll();
+    bool ok;
+    {
+        CTransferProgress progress(this, Res("dialog.progress.send"), kSendAllTelegrams);
+        ok = SendAll();
+    }
     ShowMessage(this, ok ? Str(kAllTransferred) : DeviceErrorText());
 }
 
