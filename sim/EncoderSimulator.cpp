@@ -568,6 +568,8 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
             continue;
         }
         if (c == STX) {
+            // The program took the whole block and went on without confirming or refusing it.
+            ProcedureError();
             pendingStx = true;
             return;
         }

@@ -46,8 +46,8 @@ struct SimulatorCounters {
     int repliesConfirmed = 0;     ///< reply blocks the program confirmed with DLE
     /// Steps of the program that broke the procedure: a byte before its pause had passed (the
     /// first data byte within 10 ms of our DLE, an answer within 5 ms of our last byte, a new
-    /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), or a reply with
-    /// a wrong block check confirmed with DLE.
+    /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), a reply with a
+    /// wrong block check confirmed with DLE, or a whole reply answered with neither DLE nor NAK.
     int procedureErrors = 0;
 };
 

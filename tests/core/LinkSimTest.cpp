@@ -446,8 +446,18 @@ TEST_F(RawProgram, PausesAroundTheReplyAreHeldToo) {
     Send({DLE});
     PauseMs(50);
     EXPECT_EQ(encoder.Counters().procedureErrors, 2);
+    // A good reply taken but answered with neither DLE nor NAK: the next telegram comes.
+    ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));
+    ASSERT_TRUE(link.ReadChar(kChannel, c, 100));
+    ASSERT_EQ(c, STX);
+    PauseMs(5);
+    Send({DLE});
+    EXPECT_EQ(Collect(40).size(), 7u);
+    PauseMs(45);
+    EXPECT_TRUE(Write(23, 0, 0, 41));
+    EXPECT_EQ(encoder.Counters().procedureErrors, 3);
     // The program's own procedure, after all that, is accepted as it is.
     EXPECT_TRUE(Read(31));
-    EXPECT_TRUE(Write(23, 0, 0, 41));
-    EXPECT_EQ(encoder.Counters().procedureErrors, 2);
+    EXPECT_TRUE(Write(23, 0, 0, 42));
+    EXPECT_EQ(encoder.Counters().procedureErrors, 3);
 }
