@@ -27,6 +27,8 @@ protected:
         ExtendedMode = 0;
     }
     void TearDown() override {
+        // Whatever a test did, the program kept to the block procedure.
+        EXPECT_EQ(sim.Counters().procedureErrors, 0);
         port.Close();
         sim.Stop();
         ExtendedMode = 0;
