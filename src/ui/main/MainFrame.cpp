@@ -18,6 +18,7 @@
 #include "ui/main/CommandIds.h"
 #include "ui/main/TransferProgress.h"
 #include "ui/query/QueryDialogs.h"
+#include "ui/send/SendDialogs.h"
 
 namespace veltrin::ui {
 
@@ -157,9 +158,7 @@ void CMainFrame::RunCommand(int commandId) {
     case ID_SEND_LIMITS:
     case ID_SEND_DATAFORMAT:
     case ID_SEND_COUNTDIRECTION:
-    case ID_SEND_STATUSBITS:
-        // The send dialogs are not part of this version yet.
-        break;
+    case ID_SEND_STATUSBITS: RunSendDialog(commandId, this); break;
     case ID_SEND_ALL: OnSendAll(); break;
     case ID_QUERY_PRESETS:
     case ID_QUERY_SCALING:
