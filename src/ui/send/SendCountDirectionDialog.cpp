@@ -1,5 +1,6 @@
 #include "ui/send/SendCountDirectionDialog.h"
 
+#include <QGridLayout>
 #include <cstdint>
 
 #include "params/Operations.h"
@@ -43,6 +44,9 @@ CSendCountDirectionDialog::CSendCountDirectionDialog(QWidget* parent)
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
     SetTemplateSize(268, 210);
+    // The rows keep their natural heights, at the top; the room to spare stays below them.
+    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
+    Body()->setRowStretch(Body()->rowCount(), 1);
 }
 
 bool CSendCountDirectionDialog::TransferData(bool save) {

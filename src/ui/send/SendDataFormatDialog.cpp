@@ -67,11 +67,11 @@ CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
     AddLabel("headS", row, 1);
     AddLabel("headU", row++, 2);
     AddLabel("bits", row, 0);
-    AddNumberEdit(kBitsS, row, 1)->setMinimumWidth(DluX(25));
-    AddNumberEdit(kBitsU, row++, 2)->setMinimumWidth(DluX(25));
+    AddNumberEdit(kBitsS, row, 1)->setFixedWidth(DluX(25));
+    AddNumberEdit(kBitsU, row++, 2)->setFixedWidth(DluX(25));
 
     AddStatic(kShiftLabel, row, 0);
-    AddNumberEdit(kShiftAmount, row, 1)->setMinimumWidth(DluX(25));
+    AddNumberEdit(kShiftAmount, row, 1)->setFixedWidth(DluX(25));
     AddRadio(kShiftRight, row, 2);
     AddRadio(kShiftLeft, row, 3);
     AddSendButton(kSendShift, 5, row++, 4);
@@ -86,6 +86,9 @@ CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
     SetTemplateSize(268, 234);
+    // The rows keep their natural heights, at the top; the room to spare stays below them.
+    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
+    Body()->setRowStretch(Body()->rowCount(), 1);
 }
 
 bool CSendDataFormatDialog::TransferData(bool save) {

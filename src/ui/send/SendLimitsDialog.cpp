@@ -54,7 +54,7 @@ CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
     for (const LimitRow& r : kRows) {
         AddLabel(r.label, row, 0);
         AddNumberEdit(r.value, row, 1);
-        AddNumberEdit(r.position, row, 2)->setMinimumWidth(DluX(30));
+        AddNumberEdit(r.position, row, 2)->setFixedWidth(DluX(30));
         AddRadio(r.off, row, 3);
         AddRadio(r.on, row, 4);
         AddRadio(r.active1, row, 5);
@@ -66,6 +66,9 @@ CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
     SetTemplateSize(268, 210);
+    // The rows keep their natural heights, at the top; the room to spare stays below them.
+    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
+    Body()->setRowStretch(Body()->rowCount(), 1);
 }
 
 bool CSendLimitsDialog::TransferData(bool save) {

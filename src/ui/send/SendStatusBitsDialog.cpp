@@ -46,7 +46,7 @@ CSendStatusBitsDialog::CSendStatusBitsDialog(QWidget* parent)
     for (const FunctionRow& r : kRows) {
         AddLabel(r.label, row, 0);
         if (r.position == kRows[kOverspeed].position) AddNumberEdit(kOverspeedValue, row, 1);
-        AddNumberEdit(r.position, row, 2)->setMinimumWidth(DluX(30));
+        AddNumberEdit(r.position, row, 2)->setFixedWidth(DluX(30));
         AddRadio(r.off, row, 3);
         AddRadio(r.on, row, 4);
         AddRadio(r.active1, row, 5);
@@ -58,6 +58,9 @@ CSendStatusBitsDialog::CSendStatusBitsDialog(QWidget* parent)
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
     SetTemplateSize(268, 210);
+    // The rows keep their natural heights, at the top; the room to spare stays below them.
+    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
+    Body()->setRowStretch(Body()->rowCount(), 1);
 }
 
 bool CSendStatusBitsDialog::TransferData(bool save) {
