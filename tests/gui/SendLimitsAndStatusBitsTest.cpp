@@ -180,24 +180,6 @@ TEST_F(SendLimitsDialog, ABitPositionUsedTwiceStopsEverySendButKeepsTheValues) {
     }
 }
 
-TEST_F(SendLimitsDialog, AFailedSendShowsTheDeviceErrorAndKeepsTheDialogAndTheValues) {
-    CSendLimitsDialog dialog;
-    dialog.InitDialog();
-    dialog.show();
-    Type(dialog, 1032, "-100");
-    sim.SetSilent(true);
-    Click(dialog, 1042);
-    EXPECT_EQ(messages, QStringList{"Geber antwortet nicht !"});
-    EXPECT_EQ(encoderParameters.limit1Value, -100);
-    EXPECT_TRUE(dialog.isVisible());
-
-    // Escape drops what was changed since the last take-over.
-    Type(dialog, 1032, "5");
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(encoderParameters.limit1Value, -100);
-}
-
 using SendStatusBitsDialog = SendOnSimulator;
 
 TEST_F(SendStatusBitsDialog, ShowsAndStoresTheFiveFunctionsAndSendsEachButton) {
