@@ -53,10 +53,10 @@ CSendScalingDialog::CSendScalingDialog(QWidget* parent)
     AddLabel("steps2", ++row, 0);
     AddNumberEdit(kStepsForRevolutions, row++, 1, 3);
 
-    AddLabel("selection", row++, 0, 4);
-    AddRadio(kChoiceFactor, row, 0);
-    AddRadio(kChoiceMeasuringSteps, row, 1);
-    AddRadio(kChoiceRevolutions, row++, 2, 2);
+    AddLabel("selection", row, 0);
+    AddRadio(kChoiceFactor, row++, 1, 3);
+    AddRadio(kChoiceMeasuringSteps, row++, 1, 3);
+    AddRadio(kChoiceRevolutions, row++, 1, 3);
     AddRadioGroup({kChoiceFactor, kChoiceMeasuringSteps, kChoiceRevolutions});
     int choice = 0;
     for (int id : {kChoiceFactor, kChoiceMeasuringSteps, kChoiceRevolutions}) {
