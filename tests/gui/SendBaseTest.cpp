@@ -81,6 +81,14 @@ TEST_F(SendBase, EscapeDropsTheChangesAndEnterStoresThem) {
 
 TEST_F(SendBase, FailedSendShowsTheDeviceErrorAndKeepsTheValues) {
     sim.SetSilent(true);
+    // The message comes while the send's wait cursor is still on.
+    QList<bool> waiting;
+    SetMessageHook([&](const QString& text, QMessageBox::StandardButtons) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        waiting << (cursor && cursor->shape() == Qt::WaitCursor);
+        messages << text;
+        return QMessageBox::Ok;
+    });
     CSendPresetsDialog presets;
     presets.show();
     Type(presets, 1052, "123");
@@ -100,6 +108,8 @@ TEST_F(SendBase, FailedSendShowsTheDeviceErrorAndKeepsTheValues) {
     EXPECT_EQ(messages, QStringList{Str(57656)});
     EXPECT_FALSE(scaling.isVisible());
     EXPECT_EQ(scaling.result(), QDialog::Rejected);
+    EXPECT_EQ(waiting, (QList<bool>{true, true}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SendBase, HelpSetsTheDialogsTopic) {
