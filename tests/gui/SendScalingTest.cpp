@@ -42,6 +42,10 @@ TEST_F(SendScalingDialog, FactorIsTextCutToNineCharacters) {
     EXPECT_EQ(Field(longer, 1063), "123456789");
     Type(longer, 1063, "0.000000012");
     EXPECT_EQ(Field(longer, 1063), "0.0000000");
+    auto* factor = longer.Control<QLineEdit>(1063);
+    factor->selectAll();
+    factor->insert("12345678901234");   // as pasted: refused
+    EXPECT_EQ(Field(longer, 1063), "0.0000000");
     Click(longer, 1);
     EXPECT_EQ(FactorText(), "0.0000000");
     EXPECT_EQ(encoderParameters.scalingFactorText[9], '\0');

@@ -20,7 +20,8 @@ constexpr int kHelpId = 57670;
 constexpr unsigned kCharLimitMessage = 61716;   // "Geben Sie nicht mehr als %1 Zeichen ein."
 
 // The character limit of a field as the user meets it: typing and pasting cannot make the text
-// longer than the limit, but a longer text the program wrote stays, and may still be shortened.
+// longer than the limit (a paste that would is refused), but a longer text the program wrote
+// stays, and may still be shortened.
 class CharLimitValidator : public QValidator {
 public:
     CharLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), lastLength_(edit->text().size()) {
@@ -31,7 +32,6 @@ public:
         if (input.size() > limit_ && input.size() > lastLength_) return Invalid;
         return Acceptable;
     }
-
 private:
     int limit_;
     qsizetype lastLength_;
