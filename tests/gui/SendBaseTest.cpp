@@ -20,7 +20,7 @@ TEST_F(SendBase, TakeOverReadsHexadecimalAndWrapsAround) {
     CSendPresetsDialog dialog;
     dialog.InitDialog();
     EXPECT_EQ(Field(dialog, 1052), "-5");
-    EXPECT_EQ(Field(dialog, 1063), "-1");   // filled as a signed number
+    EXPECT_EQ(Field(dialog, 1063), "-1");  // filled as a signed number
     EXPECT_EQ(Field(dialog, 1060), "0");
 
     Type(dialog, 1052, "$1f");
@@ -35,13 +35,13 @@ TEST_F(SendBase, TakeOverReadsHexadecimalAndWrapsAround) {
     EXPECT_EQ(encoderParameters.extPreset2, 0);
     EXPECT_EQ(encoderParameters.presetOffset, 42);
     EXPECT_EQ(encoderParameters.debounceTime, 0u);
-    EXPECT_EQ(Field(dialog, 1052), "$1f");   // the field keeps what was typed
-    EXPECT_TRUE(Writes().empty());           // "Schliessen" sends nothing
+    EXPECT_EQ(Field(dialog, 1052), "$1f");  // the field keeps what was typed
+    EXPECT_TRUE(Writes().empty());          // "Schliessen" sends nothing
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
 }
 
 TEST_F(SendBase, RadioGroupsAreIndependentAndReadMinusOneWhenEmpty) {
-    encoderParameters.extPreset1On = 5;   // no button of the group
+    encoderParameters.extPreset1On = 5;  // no button of the group
     encoderParameters.extPreset2On = 1;
     encoderParameters.lengthMeasurementOn = 0;
     CSendPresetsDialog dialog;
@@ -50,11 +50,11 @@ TEST_F(SendBase, RadioGroupsAreIndependentAndReadMinusOneWhenEmpty) {
     EXPECT_FALSE(Checked(dialog, 1005));
     EXPECT_TRUE(Checked(dialog, 1059));
     EXPECT_TRUE(Checked(dialog, 1061));
-    Click(dialog, 1062);   // the other groups keep their choice
+    Click(dialog, 1062);  // the other groups keep their choice
     EXPECT_TRUE(Checked(dialog, 1059));
     EXPECT_FALSE(Checked(dialog, 1061));
     Click(dialog, 1);
-    EXPECT_EQ(encoderParameters.extPreset1On, 65535u);   // −1 in the low 16 bits
+    EXPECT_EQ(encoderParameters.extPreset1On, 65535u);  // −1 in the low 16 bits
     EXPECT_EQ(encoderParameters.extPreset2On, 1u);
     EXPECT_EQ(encoderParameters.lengthMeasurementOn, 1u);
 }
@@ -95,9 +95,9 @@ TEST_F(SendBase, FailedSendShowsTheDeviceErrorAndKeepsTheValues) {
     Type(presets, 1060, "-4");
     Click(presets, 1053);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], Str(57656));   // "Geber antwortet nicht !"
+    EXPECT_EQ(messages[0], Str(57656));  // "Geber antwortet nicht !"
     EXPECT_EQ(encoderParameters.internalPreset, 123);
-    EXPECT_EQ(encoderParameters.presetOffset, -4);   // the whole dialog was taken over
+    EXPECT_EQ(encoderParameters.presetOffset, -4);  // the whole dialog was taken over
     EXPECT_TRUE(presets.isVisible());
 
     // The scaling dialog closes after the message.
@@ -136,5 +136,5 @@ TEST_F(SendBase, MenuCommandsOpenTheirDialogs) {
         RunSendDialog(command, nullptr);
     }
     EXPECT_EQ(titles, (QStringList{"Presets Senden", "Skalierung Senden"}));
-    EXPECT_TRUE(sim.Telegrams().empty());   // nothing is read when a send dialog opens
+    EXPECT_TRUE(sim.Telegrams().empty());  // nothing is read when a send dialog opens
 }

@@ -17,18 +17,18 @@ TEST_F(SendPresetsDialog, EachButtonSendsItsItem) {
     Type(dialog, 1056, "5");
     Type(dialog, 1063, "300");
     Type(dialog, 1060, "8388607");
-    Click(dialog, 1005);   // preset 1 on
-    Click(dialog, 1058);   // preset 2 off
-    Click(dialog, 1062);   // length measurement on
+    Click(dialog, 1005);  // preset 1 on
+    Click(dialog, 1058);  // preset 2 off
+    Click(dialog, 1062);  // length measurement on
 
     const struct {
         int button;
         std::vector<Telegram> telegrams;
     } cases[] = {
         {1053, {{1, 0xFF, 0xFF, 0xFE}}},
-        {1055, {{2, 0x00, 0x01, 0x00}, {32, 0, 0, 0x01}}},   // stored level "aktiv 0"
+        {1055, {{2, 0x00, 0x01, 0x00}, {32, 0, 0, 0x01}}},  // stored level "aktiv 0"
         {1057, {{3, 0x00, 0x00, 0x05}, {33, 0, 0, 0x00}}},
-        {1019, {{23, 0, 0, 300 & 0xFF}}},                   // the encoder takes one byte
+        {1019, {{23, 0, 0, 300 & 0xFF}}},  // the encoder takes one byte
         {1013, {{4, 0x7F, 0xFF, 0xFF}}},
         {1014, {{39, 0, 0, 0x01}}},
     };
@@ -45,7 +45,7 @@ TEST_F(SendPresetsDialog, EachButtonSendsItsItem) {
 
 TEST_F(SendPresetsDialog, InputLevelsAreExtendedControls) {
     encoderParameters.extPreset1On = 1;
-    encoderParameters.extPreset1ActiveHigh = 7;   // any value but 0 is "aktiv 1"
+    encoderParameters.extPreset1ActiveHigh = 7;  // any value but 0 is "aktiv 1"
     encoderParameters.extPreset2ActiveHigh = 0;
     const int levels[] = {1015, 1016, 1017, 1018};
     {
@@ -63,8 +63,8 @@ TEST_F(SendPresetsDialog, InputLevelsAreExtendedControls) {
     CSendPresetsDialog dialog;
     dialog.show();
     for (int id : levels) EXPECT_TRUE(dialog.Control(id)->isVisible()) << id;
-    Click(dialog, 1016);   // preset 1 "aktiv 0"
-    Click(dialog, 1017);   // preset 2 "aktiv 1"
+    Click(dialog, 1016);  // preset 1 "aktiv 0"
+    Click(dialog, 1017);  // preset 2 "aktiv 1"
     Click(dialog, 1);
     EXPECT_EQ(encoderParameters.extPreset1ActiveHigh, 0u);
     EXPECT_EQ(encoderParameters.extPreset2ActiveHigh, 1u);

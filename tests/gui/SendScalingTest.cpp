@@ -1,11 +1,11 @@
 // "Skalierung Senden": the factor as text with its nine-character limit, the measuring-steps
 // check on its "Senden", and the choice that enables one pair of fields.
+#include <cstring>
+
 #include "SendBaseFixture.h"
 #include "params/Encoding.h"
 #include "params/InputRules.h"
 #include "ui/send/SendScalingDialog.h"
-
-#include <cstring>
 
 using namespace veltrin;
 using namespace veltrin::ui;
@@ -24,7 +24,7 @@ bool Enabled(const ParameterDialog& dialog, int id) { return dialog.Control(id)-
 TEST_F(SendScalingDialog, FactorIsTextCutToNineCharacters) {
     CSendScalingDialog dialog;
     dialog.show();
-    EXPECT_EQ(Field(dialog, 1063), "1.0000000");   // the start-up value
+    EXPECT_EQ(Field(dialog, 1063), "1.0000000");  // the start-up value
     Type(dialog, 1063, "0.5");
     Click(dialog, 1064);
     EXPECT_EQ(FactorText(), "0.5");
@@ -44,7 +44,7 @@ TEST_F(SendScalingDialog, FactorIsTextCutToNineCharacters) {
     EXPECT_EQ(Field(longer, 1063), "0.0000000");
     auto* factor = longer.Control<QLineEdit>(1063);
     factor->selectAll();
-    factor->insert("12345678901234");   // as pasted: refused
+    factor->insert("12345678901234");  // as pasted: refused
     EXPECT_EQ(Field(longer, 1063), "0.0000000");
     Click(longer, 1);
     EXPECT_EQ(FactorText(), "0.0000000");
@@ -56,7 +56,7 @@ TEST_F(SendScalingDialog, FactorOverItsLimitStoresAndSendsNothing) {
     CSendScalingDialog dialog;
     dialog.show();
     Type(dialog, 1065, "77");
-    Type(dialog, 1063, "$FFFFFFFF");   // nine typed, ten after the hexadecimal notation
+    Type(dialog, 1063, "$FFFFFFFF");  // nine typed, ten after the hexadecimal notation
     for (int button : {1064, 1}) {
         SCOPED_TRACE(button);
         messages.clear();
@@ -113,7 +113,7 @@ TEST_F(SendScalingDialog, ChoiceEnablesOnePairAndIsStoredByTheTakeOver) {
     for (int id : {1068, 1067, 1012}) EXPECT_TRUE(Enabled(dialog, id)) << id;
     for (int id : {1063, 1064, 1065, 1066, 1011}) EXPECT_FALSE(Enabled(dialog, id)) << id;
     for (int id : {1069, 1070, 1071, 1, 57670}) EXPECT_TRUE(Enabled(dialog, id)) << id;
-    EXPECT_EQ(encoderParameters.scalingSelection, 5u);   // not before the take-over
+    EXPECT_EQ(encoderParameters.scalingSelection, 5u);  // not before the take-over
     Click(dialog, 1);
     EXPECT_EQ(encoderParameters.scalingSelection, 2u);
     EXPECT_TRUE(Writes().empty());

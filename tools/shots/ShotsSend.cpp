@@ -36,7 +36,7 @@ QWidget* Send(bool extended) {
     SampleValues();
     ExtendedMode = extended ? 1 : 0;
     auto* dialog = new Dialog(Owner());
-    dialog->InitDialog();   // the extended mode counts at this moment only
+    dialog->InitDialog();  // the extended mode counts at this moment only
     ExtendedMode = 0;
     return dialog;
 }

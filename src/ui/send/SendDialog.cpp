@@ -17,21 +17,24 @@ namespace veltrin::ui {
 namespace {
 constexpr int kCloseId = 1;
 constexpr int kHelpId = 57670;
-constexpr unsigned kCharLimitMessage = 61716;   // "Geben Sie nicht mehr als %1 Zeichen ein."
+constexpr unsigned kCharLimitMessage = 61716;  // "Geben Sie nicht mehr als %1 Zeichen ein."
 
 // The character limit of a field as the user meets it: typing and pasting cannot make the text
 // longer than the limit (a paste that would is refused), but a longer text the program wrote
 // stays, and may still be shortened.
 class CharLimitValidator : public QValidator {
 public:
-    CharLimitValidator(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), lastLength_(edit->text().size()) {
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { lastLength_ = text.size(); });
+    CharLimitValidator(QLineEdit* edit, int limit)
+        : QValidator(edit), limit_(limit), lastLength_(edit->text().size()) {
+        connect(edit, &QLineEdit::textChanged, this,
+                [this](const QString& text) { lastLength_ = text.size(); });
     }
 
     State validate(QString& input, int&) const override {
         if (input.size() > limit_ && input.size() > lastLength_) return Invalid;
         return Acceptable;
     }
+
 private:
     int limit_;
     qsizetype lastLength_;
@@ -70,7 +73,7 @@ bool CSendDialog::SendItem(int item) {
 
 void CSendDialog::OnClose() {
     exchangeFailed_ = false;
-    TransferData(true);   // its checks have shown their messages; only a field limit keeps it open
+    TransferData(true);  // its checks have shown their messages; only a field limit keeps it open
     if (!exchangeFailed_) accept();
 }
 
@@ -79,7 +82,7 @@ bool CSendDialog::BeforeSend(int) { return true; }
 void CSendDialog::OnSendFailed() {}
 
 void CSendDialog::showEvent(QShowEvent* event) {
-    InitDialog();   // before the size is fixed: the extended controls take their room
+    InitDialog();  // before the size is fixed: the extended controls take their room
     ParameterDialog::showEvent(event);
 }
 
@@ -96,7 +99,7 @@ QLineEdit* CSendDialog::AddNumberEdit(int controlId, int row, int column, int co
 QRadioButton* CSendDialog::AddRadio(int controlId, int row, int column, int columnSpan) {
     auto* radio = new QRadioButton(ControlText(controlId), this);
     radio->setObjectName(ControlName(controlId));
-    radio->setAutoExclusive(false);   // its QButtonGroup makes it exclusive within its group only
+    radio->setAutoExclusive(false);  // its QButtonGroup makes it exclusive within its group only
     Body()->addWidget(radio, row, column, 1, columnSpan);
     return radio;
 }
@@ -112,7 +115,8 @@ void CSendDialog::AddRadioGroup(std::initializer_list<int> controlIds) {
     groups_.push_back(group);
 }
 
-QPushButton* CSendDialog::AddSendButton(int controlId, int item, int row, int column, int rowSpan, int columnSpan) {
+QPushButton* CSendDialog::AddSendButton(int controlId, int item, int row, int column, int rowSpan,
+                                        int columnSpan) {
     auto* button = new QPushButton(ControlText(controlId), this);
     button->setObjectName(ControlName(controlId));
     button->setAutoDefault(false);
@@ -180,7 +184,7 @@ void CSendDialog::DDX_Radio(bool save, int firstControlId, int& member) {
     QButtonGroup* group = GroupOf(firstControlId);
     if (!group) return;
     if (save) {
-        member = group->checkedId();   // −1 when none is checked
+        member = group->checkedId();  // −1 when none is checked
         return;
     }
     // An exclusive group cannot be cleared: lift the rule while the buttons are set.

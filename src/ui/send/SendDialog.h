@@ -70,7 +70,8 @@ protected:
     /// is exclusive on its own; groups never influence one another.
     void AddRadioGroup(std::initializer_list<int> controlIds);
     /// A send button in the body grid: clicking it runs SendItem(item).
-    QPushButton* AddSendButton(int controlId, int item, int row, int column, int rowSpan = 1, int columnSpan = 1);
+    QPushButton* AddSendButton(int controlId, int item, int row, int column, int rowSpan = 1,
+                               int columnSpan = 1);
     /// A send button in the button column (e.g. "Alles Senden"): clicking runs SendItem(item).
     QPushButton* AddColumnSendButton(int controlId, int item);
     /// "Schliessen" (1, the default button, runs OnClose) and "Hilfe" (57670).

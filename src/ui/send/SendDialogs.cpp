@@ -59,7 +59,7 @@ void RunSendDialog(int commandId, QWidget* owner) {
     std::unique_ptr<CSendDialog> dialog = MakeSendDialog(commandId, owner);
     if (!dialog) return;
     dialog->InitDialog();
-    dialog->exec();   // the result does not matter: every send and "Schliessen" stored already
+    dialog->exec();  // the result does not matter: every send and "Schliessen" stored already
 }
 
 }  // namespace veltrin::ui

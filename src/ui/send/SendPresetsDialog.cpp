@@ -34,7 +34,14 @@ enum : int {
 };
 
 // Send items of SendPresets.
-enum : int { kItemInternal = 1, kItemExt1 = 2, kItemExt2 = 3, kItemOffset = 4, kItemLength = 5, kItemDebounce = 6 };
+enum : int {
+    kItemInternal = 1,
+    kItemExt1 = 2,
+    kItemExt2 = 3,
+    kItemOffset = 4,
+    kItemLength = 5,
+    kItemDebounce = 6
+};
 
 // The level groups hold the flag "aktiv 1" as their first button.
 int LevelIndex(std::uint16_t activeHigh) { return activeHigh != 0 ? 0 : 1; }
@@ -42,7 +49,8 @@ std::uint16_t ActiveHigh(int levelIndex) { return levelIndex == 0 ? 1 : 0; }
 }  // namespace
 
 CSendPresetsDialog::CSendPresetsDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenPresets"), [](int item) { return SendPresets(item); }, parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenPresets"), [](int item) { return SendPresets(item); }, parent) {
     // Columns: label, "Aus"/field, "An"/field, the two levels (extended), "Senden".
     constexpr int kSendColumn = 5;
     int row = 0;

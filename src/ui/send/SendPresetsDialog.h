@@ -22,7 +22,7 @@ private:
     int extPreset1On_ = -1;
     int extPreset2On_ = -1;
     int lengthMeasurementOn_ = -1;
-    int extPreset1Level_ = -1;   // 0 "aktiv 1", 1 "aktiv 0"
+    int extPreset1Level_ = -1;  // 0 "aktiv 1", 1 "aktiv 0"
     int extPreset2Level_ = -1;
 };
 

@@ -35,7 +35,8 @@ constexpr std::size_t kFactorBytes = sizeof(EncoderParameters::scalingFactorText
 }  // namespace
 
 CSendScalingDialog::CSendScalingDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenSkalierung"), [](int item) { return SendScaling(item); }, parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenSkalierung"), [](int item) { return SendScaling(item); }, parent) {
     int row = 0;
     AddLabel("factor", row, 0);
     AddNumberEdit(kFactor, row, 1, 3);
@@ -126,7 +127,8 @@ bool CSendScalingDialog::TransferData(bool save) {
 
 bool CSendScalingDialog::BeforeSend(int item) {
     if (item != kItemMeasuringSteps) return true;
-    if (MeasuringStepsValid(encoderParameters.measuringSteps, encoderParameters.stepsForMeasuringSteps)) return true;
+    if (MeasuringStepsValid(encoderParameters.measuringSteps, encoderParameters.stepsForMeasuringSteps))
+        return true;
     ShowMessage(this, QString::fromLatin1(kMeasuringStepsMessage));
     return false;
 }
