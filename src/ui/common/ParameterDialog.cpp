@@ -88,10 +88,11 @@ void ParameterDialog::SetControlText(int controlId, const QString& text) {
     if (auto* label = Control<QLabel>(controlId)) label->setText(text);
 }
 
-void ParameterDialog::SetTemplateSize(int widthDlu, int heightDlu) {
-    // The rows share the template's height, as a dialog template spreads them; the columns
-    // keep their natural widths and the room to spare goes right of the last one.
-    for (int row = 0; row < body_->rowCount(); ++row) body_->setRowStretch(row, 1);
+void ParameterDialog::SetTemplateSize(int widthDlu, int heightDlu, RowLayout rows) {
+    // The columns keep their natural widths and the room to spare goes right of the last one.
+    const int rowCount = body_->rowCount();
+    for (int row = 0; row < rowCount; ++row) body_->setRowStretch(row, rows == RowLayout::Spread ? 1 : 0);
+    if (rows == RowLayout::AtTop) body_->setRowStretch(rowCount, 1);
     body_->setColumnStretch(body_->columnCount(), 1);
     // Longer texts (English, larger fonts) may need more room than the template gives.
     resize(QSize(DluX(widthDlu), DluY(heightDlu)).expandedTo(sizeHint()));

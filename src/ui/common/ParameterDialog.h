@@ -56,7 +56,10 @@ protected:
     void SetControlText(int controlId, const QString& text);
 
     /// Makes the dialog at least as large as its template, given in dialog units.
-    void SetTemplateSize(int widthDlu, int heightDlu);
+    /// How the rows use the template's height: spread over it, as a dialog template places its
+    /// controls, or at their natural heights at the top with the room to spare below them.
+    enum class RowLayout { Spread, AtTop };
+    void SetTemplateSize(int widthDlu, int heightDlu, RowLayout rows = RowLayout::Spread);
 
     void keyPressEvent(QKeyEvent* event) override;
     /// The dialog keeps the size it opens with, as a modal frame without a sizing border: its

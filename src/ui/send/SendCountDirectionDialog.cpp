@@ -43,10 +43,7 @@ CSendCountDirectionDialog::CSendCountDirectionDialog(QWidget* parent)
     AddRadioGroup({kActive1, kActive0});
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 210);
-    // The rows keep their natural heights, at the top; the room to spare stays below them.
-    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
-    Body()->setRowStretch(Body()->rowCount(), 1);
+    SetTemplateSize(268, 210, RowLayout::AtTop);
 }
 
 bool CSendCountDirectionDialog::TransferData(bool save) {

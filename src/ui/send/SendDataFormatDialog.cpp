@@ -85,10 +85,7 @@ CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
 
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 234);
-    // The rows keep their natural heights, at the top; the room to spare stays below them.
-    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
-    Body()->setRowStretch(Body()->rowCount(), 1);
+    SetTemplateSize(268, 234, RowLayout::AtTop);
 }
 
 bool CSendDataFormatDialog::TransferData(bool save) {

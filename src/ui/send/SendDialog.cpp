@@ -131,6 +131,17 @@ QPushButton* CSendDialog::AddColumnSendButton(int controlId, int item) {
     return button;
 }
 
+void CSendDialog::AddStatusBitRow(const StatusBitRowIds& ids, int item, int row) {
+    AddNumberEdit(ids.position, row, 2)->setFixedWidth(DluX(30));
+    AddRadio(ids.off, row, 3);
+    AddRadio(ids.on, row, 4);
+    AddRadio(ids.active1, row, 5);
+    AddRadio(ids.active0, row, 6);
+    AddSendButton(ids.send, item, row, 7);
+    AddRadioGroup({ids.off, ids.on});
+    AddRadioGroup({ids.active1, ids.active0});
+}
+
 void CSendDialog::AddCloseAndHelp() {
     QPushButton* close = AddButton(kCloseId, true);
     connect(close, &QPushButton::clicked, this, &CSendDialog::OnClose);

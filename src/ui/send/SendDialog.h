@@ -74,6 +74,12 @@ protected:
                                int columnSpan = 1);
     /// A send button in the button column (e.g. "Alles Senden"): clicking runs SendItem(item).
     QPushButton* AddColumnSendButton(int controlId, int item);
+    /// The controls of one status bit in a row: its bit-position field (column 2), the groups
+    /// "Aus"/"An" and "aktiv 1"/"aktiv 0" (columns 3 to 6) and its "Senden" button (column 7).
+    struct StatusBitRowIds {
+        int position, off, on, active1, active0, send;
+    };
+    void AddStatusBitRow(const StatusBitRowIds& ids, int item, int row);
     /// "Schliessen" (1, the default button, runs OnClose) and "Hilfe" (57670).
     void AddCloseAndHelp();
     /// A control shown only when ExtendedMode is on at the opening (hidden otherwise).

@@ -54,21 +54,11 @@ CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
     for (const LimitRow& r : kRows) {
         AddLabel(r.label, row, 0);
         AddNumberEdit(r.value, row, 1);
-        AddNumberEdit(r.position, row, 2)->setFixedWidth(DluX(30));
-        AddRadio(r.off, row, 3);
-        AddRadio(r.on, row, 4);
-        AddRadio(r.active1, row, 5);
-        AddRadio(r.active0, row, 6);
-        AddSendButton(r.send, item++, row++, 7);
-        AddRadioGroup({r.off, r.on});
-        AddRadioGroup({r.active1, r.active0});
+        AddStatusBitRow({r.position, r.off, r.on, r.active1, r.active0, r.send}, item++, row++);
     }
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 210);
-    // The rows keep their natural heights, at the top; the room to spare stays below them.
-    for (int r = 0; r < Body()->rowCount(); ++r) Body()->setRowStretch(r, 0);
-    Body()->setRowStretch(Body()->rowCount(), 1);
+    SetTemplateSize(268, 210, RowLayout::AtTop);
 }
 
 bool CSendLimitsDialog::TransferData(bool save) {
