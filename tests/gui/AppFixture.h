@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "doc/app/VeltrinApp.h"
-#include "doc/app/VeltrinDoc.h"
+#include "app/VeltrinApp.h"
+#include "app/VeltrinDoc.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
 #include "ui/common/Ui.h"

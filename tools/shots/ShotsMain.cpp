@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "Shots.h"
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 #include "res/Resources.h"
 #include "ui/main/MainFrame.h"
 

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "Shots.h"
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 #include "ui/main/InfoDialog.h"
 #include "ui/main/LanguageDialog.h"
 #include "ui/main/MainFrame.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "Shots.h"
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
 #include "ui/query/ActualValueDialog.h"

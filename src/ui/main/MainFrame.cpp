@@ -9,8 +9,8 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "doc/app/VeltrinApp.h"
-#include "doc/app/VeltrinDoc.h"
+#include "app/VeltrinApp.h"
+#include "app/VeltrinDoc.h"
 #include "params/Operations.h"
 #include "params/ReadAllSteps.h"
 #include "ui/common/Ui.h"

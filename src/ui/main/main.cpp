@@ -3,7 +3,7 @@
 // --device uses PATH instead of the chosen COM port for this run; FILE is opened at start.
 #include <QApplication>
 
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);

@@ -1,4 +1,4 @@
-#include "doc/app/Settings.h"
+#include "app/Settings.h"
 
 #include <QSettings>
 #include <QVariant>

@@ -1,9 +1,9 @@
-#include "doc/app/VeltrinDoc.h"
+#include "app/VeltrinDoc.h"
 
 #include <QFileInfo>
 
 #include "doc/ConfigFile.h"
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/main/MainFrame.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "doc/app/Settings.h"
+#include "app/Settings.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
 #include "res/Resources.h"

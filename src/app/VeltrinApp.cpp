@@ -1,4 +1,4 @@
-#include "doc/app/VeltrinApp.h"
+#include "app/VeltrinApp.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "doc/app/VeltrinDoc.h"
+#include "app/VeltrinDoc.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/main/InfoDialog.h"
