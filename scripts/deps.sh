@@ -5,6 +5,7 @@ set -euo pipefail
 
 VELTRIN_PACKAGES=(
   g++ cmake make pkg-config
+  nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   xvfb xauth imagemagick fonts-dejavu-core

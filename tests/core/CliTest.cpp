@@ -200,7 +200,7 @@ TEST_F(CliTest, EveryQueryGroupAsJson) {
     };
     const std::vector<Case> cases = {
         {"presets", {"{\"internalPreset\":0,", "\"debounceTime\":255,", "\"firmwareVersion\":\"0104\"}"}},
-        {"scaling", {"{\"factor\":1,\"steps\":0,\"measuringSteps\":1,\"revolutions\":1}"}},
+        {"scaling", {"{\"factor\":1.0,\"steps\":0,\"measuringSteps\":1,\"revolutions\":1}"}},
         {"limits", {"{\"limits\":[{\"value\":42,\"on\":8,\"activeHigh\":0,\"positionChar\":\"3\"},{\"value\":0,"}},
         {"data-format", {"{\"ssi32Bit\":", "\"outputFormat\":0,", "\"bitsS\":12,\"bitsU\":12}"}},
         {"count-direction", {"{\"backward\":0,\"extSwitchOn\":0,\"extSwitchActiveBit\":0}"}},

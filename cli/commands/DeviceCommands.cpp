@@ -1,0 +1,49 @@
+// actual, eeprom-store, eeprom-load, ram-defaults: the actual value and the device commands
+// (without the program's confirmation questions).
+#include "cli/Output.h"
+#include "cli/commands/Commands.h"
+#include "params/Operations.h"
+
+namespace veltrin::cli {
+
+namespace {
+
+int RunDeviceCommand(Session& s, const CommandArgs& c, bool (*command)(Link&)) {
+    ExpectPositional(c, 0);
+    return command(s.Encoder()) ? kExitOk : s.DeviceFailure();
+}
+
+}  // namespace
+
+int CmdActual(Session& s, const CommandArgs& c) {
+    ExpectPositional(c, 0);
+    long long n = 1;
+    if (auto count = c.Option("--count"))
+        if (!ParseCount(*count, 1, 1000000000, n)) throw UsageError{Text("cli.error.badNumber", *count)};
+    Link& link = s.Encoder();
+    for (long long i = 0; i < n; ++i) {
+        ActualValue a;
+        if (!QueryActualValue(a, encoderParameters, link)) return s.DeviceFailure();
+        if (c.Has("--json")) {
+            Print(s.out(), Json{{"statusBits", a.statusBits}, {"dataBits", a.dataBits}, {"value", a.value}}, true);
+        } else {
+            s.out() << "value = " << a.value << "  dataBits = " << a.dataBits << "  statusBits = " << a.statusBits << '\n';
+        }
+        s.out().flush();   // one reading a line, as it comes
+    }
+    return kExitOk;
+}
+
+int CmdEepromStore(Session& s, const CommandArgs& c) {
+    return RunDeviceCommand(s, c, [](Link& l) { return StoreToEeprom(l); });
+}
+
+int CmdEepromLoad(Session& s, const CommandArgs& c) {
+    return RunDeviceCommand(s, c, [](Link& l) { return LoadFromEeprom(l); });
+}
+
+int CmdRamDefaults(Session& s, const CommandArgs& c) {
+    return RunDeviceCommand(s, c, [](Link& l) { return SetRamDefaults(l); });
+}
+
+}  // namespace veltrin::cli
