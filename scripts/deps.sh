@@ -9,6 +9,7 @@ VELTRIN_PACKAGES=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   xvfb xauth imagemagick fonts-dejavu-core
+  poppler-utils
 )
 
 veltrin_install_deps() {

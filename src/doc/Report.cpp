@@ -132,10 +132,10 @@ std::string ReportHtml(const ReportInput& in) {
             if (i > 0) out += "</table>\n";
             out += "<h2>" + Escape(GroupText(l.group)) +
                    "</h2>\n<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr><th width=\"" +
-                   (verified ? "36%" : "50%") + "\">" + Escape(ResText("verify.head.parameter")) + "</th><th>" +
+                   (verified ? "34%" : "50%") + "\">" + Escape(ResText("verify.head.parameter")) + "</th><th>" +
                    Escape(ResText(verified ? "verify.head.document" : "verify.head.value")) + "</th>";
             if (verified)
-                out += "<th width=\"16%\">" + Escape(ResText("verify.head.encoder")) + "</th><th width=\"28%\">" +
+                out += "<th width=\"16%\">" + Escape(ResText("verify.head.encoder")) + "</th><th width=\"34%\">" +
                        Escape(ResText("verify.head.status")) + "</th>";
             out += "</tr>\n";
         }
