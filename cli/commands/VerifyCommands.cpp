@@ -30,8 +30,8 @@ void PrintRows(std::ostream& out, const VerifyResult& r, const char* firstHead, 
         width[2] = std::max(width[2], TextWidth(row.encoderValue));
     }
     auto line = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-        out << PadRight(a, width[0]) << "  " << PadRight(b, width[1]) << "  " << PadRight(c, width[2]) << "  " << d
-            << '\n';
+        out << PadRight(a, width[0]) << "  " << PadRight(b, width[1]) << "  " << PadRight(c, width[2]) << "  "
+            << d << '\n';
     };
     line(head[0], head[1], head[2], ResText("verify.head.status"));
     for (const VerifyRow& row : r.rows) line(row.label, row.fileValue, row.encoderValue, status(row));
@@ -74,7 +74,8 @@ int CmdVerify(Session& s, const CommandArgs& c) {
     Link& link = s.Encoder();
     s.ShowProgress("verify", 36);
     VerifyResult result;
-    if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link)) return s.DeviceFailure();
+    if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link))
+        return s.DeviceFailure();
     s.EndProgress();
     if (c.Has("--json")) {
         Print(s.out(),

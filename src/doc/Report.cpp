@@ -23,7 +23,8 @@ struct Line {
 
 std::vector<Line> Lines(const ReportInput& in) {
     std::vector<Line> lines;
-    for (const ParameterLine& p : DescribeConfiguration(in.set)) lines.push_back({p.member, p.group, p.label, p.fileValue, {}, {}});
+    for (const ParameterLine& p : DescribeConfiguration(in.set))
+        lines.push_back({p.member, p.group, p.label, p.fileValue, {}, {}});
     if (!in.verify) return lines;
     for (Line& line : lines) {
         const auto it = std::find_if(in.verify->rows.begin(), in.verify->rows.end(),
@@ -41,11 +42,20 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -54,8 +64,8 @@ std::string Escape(const std::string& text) {
 }  // namespace
 
 std::size_t TextWidth(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string PadRight(const std::string& text, std::size_t width) {
@@ -86,21 +96,24 @@ std::string ReportText(const ReportInput& in) {
                    const std::string& status) {
         std::string text = "  " + PadRight(label, labelWidth) + "  ";
         if (!verified) return text + value + "\n";
-        return text + PadRight(value, valueWidth) + "  " + PadRight(encoder, encoderWidth) + "  " + status + "\n";
+        return text + PadRight(value, valueWidth) + "  " + PadRight(encoder, encoderWidth) + "  " + status +
+               "\n";
     };
 
     std::string out = Title() + "\n\n";
     out += ResText("report.file") + ": " + in.fileName + "\n";
     out += ResText("report.date") + ": " + in.date + "\n";
     if (verified) out += ResText("report.firmware") + ": " + in.verify->firmware + "\n";
-    out += "\n" + row(ResText("verify.head.parameter"), ResText(verified ? "verify.head.document" : "verify.head.value"),
+    out += "\n" + row(ResText("verify.head.parameter"),
+                      ResText(verified ? "verify.head.document" : "verify.head.value"),
                       ResText("verify.head.encoder"), ResText("verify.head.status"));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 0 || lines[i].group != lines[i - 1].group) out += "\n" + GroupText(lines[i].group) + "\n";
         out += row(lines[i].label, lines[i].value, lines[i].encoder, lines[i].status);
     }
     out += "\n";
-    out += verified ? ResText("report.verify") + ": " + SummaryText(in.verify->counts) : ResText("report.notVerified");
+    out += verified ? ResText("report.verify") + ": " + SummaryText(in.verify->counts)
+                    : ResText("report.notVerified");
     return out + "\n";
 }
 
@@ -131,12 +144,14 @@ std::string ReportHtml(const ReportInput& in) {
         if (i == 0 || l.group != lines[i - 1].group) {
             if (i > 0) out += "</table>\n";
             out += "<h2>" + Escape(GroupText(l.group)) +
-                   "</h2>\n<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr><th width=\"" +
-                   (verified ? "34%" : "50%") + "\">" + Escape(ResText("verify.head.parameter")) + "</th><th>" +
-                   Escape(ResText(verified ? "verify.head.document" : "verify.head.value")) + "</th>";
+                   "</h2>\n<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr><th "
+                   "width=\"" +
+                   (verified ? "34%" : "50%") + "\">" + Escape(ResText("verify.head.parameter")) +
+                   "</th><th>" + Escape(ResText(verified ? "verify.head.document" : "verify.head.value")) +
+                   "</th>";
             if (verified)
-                out += "<th width=\"16%\">" + Escape(ResText("verify.head.encoder")) + "</th><th width=\"34%\">" +
-                       Escape(ResText("verify.head.status")) + "</th>";
+                out += "<th width=\"16%\">" + Escape(ResText("verify.head.encoder")) +
+                       "</th><th width=\"34%\">" + Escape(ResText("verify.head.status")) + "</th>";
             out += "</tr>\n";
         }
         out += l.different ? "<tr class=\"different\">" : "<tr>";

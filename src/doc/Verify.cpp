@@ -25,21 +25,33 @@ constexpr const char* kArrow = " \u2192 ";
 enum class Part : std::uint8_t {
     Signed24,
     Unsigned24,
-    Factor,      ///< the 24-bit wire value
+    Factor,  ///< the 24-bit wire value
     LowByte,
     InputOn,     ///< the input configuration byte without its "aktiv 1" bit
     InputLevel,  ///< its "aktiv 1" bit
     BitPosition,
     BitOn,
-    BitLevel,    ///< 1 for "aktiv 1" (bit 4)
-    BitsS,       ///< from KP 21 (S, U, S + U) or KP 20 (S·16 + U)
+    BitLevel,  ///< 1 for "aktiv 1" (bit 4)
+    BitsS,     ///< from KP 21 (S, U, S + U) or KP 20 (S·16 + U)
     BitsU,
-    Shift,       ///< bit 8 and the amount
-    Selection,   ///< not on the wire
+    Shift,      ///< bit 8 and the amount
+    Selection,  ///< not on the wire
 };
 
 /// How a value is shown: the texts of the query dialogs.
-enum class Shown : std::uint8_t { Number, Factor, OnOff, Level, Ssi, Representation, Code, Format, Direction, Shift, Selection };
+enum class Shown : std::uint8_t {
+    Number,
+    Factor,
+    OnOff,
+    Level,
+    Ssi,
+    Representation,
+    Code,
+    Format,
+    Direction,
+    Shift,
+    Selection
+};
 
 struct RowSpec {
     const char* member;
@@ -59,15 +71,16 @@ struct RowSpec {
     bool readable = true;
 };
 
-#define VELTRIN_BIT_ROWS(name, kp, group, send, item, label)                                                       \
-    RowSpec{#name "BitPosition", kp,      group, send, item, label, "verify.part.position", Part::BitPosition,      \
-            Shown::Number,       Kp::ActualValue, #name "BitPosition"},                                             \
-        RowSpec{#name "BitOn", kp, group, send, item, label, "verify.part.onOff", Part::BitOn, Shown::OnOff,        \
-                Kp::ActualValue, #name "BitPosition"},                                                              \
-        RowSpec {                                                                                                   \
-        #name "BitActiveLow", kp, group, send, item, label, "verify.part.level", Part::BitLevel, Shown::Level,      \
-            Kp::ActualValue, #name "BitPosition"                                                                    \
-    }
+// clang-format off
+/// The three rows of a status bit: position, on/off, level.
+#define VELTRIN_BIT_ROWS(name, kp, group, send, item, label)                                              \
+    RowSpec{#name "BitPosition", kp, group, send, item, label, "verify.part.position", Part::BitPosition, \
+            Shown::Number, Kp::ActualValue, #name "BitPosition"},                                          \
+    RowSpec{#name "BitOn", kp, group, send, item, label, "verify.part.onOff", Part::BitOn, Shown::OnOff,   \
+            Kp::ActualValue, #name "BitPosition"},                                                         \
+    RowSpec{#name "BitActiveLow", kp, group, send, item, label, "verify.part.level", Part::BitLevel,       \
+            Shown::Level, Kp::ActualValue, #name "BitPosition"}
+// clang-format on
 
 using G = KpGroup;
 using S = SendGroup;
@@ -140,7 +153,8 @@ bool IsBitCount(const RowSpec& row) { return row.part == Part::BitsS || row.part
 const PlannedWrite* FindWrite(const std::vector<PlannedWrite>& writes, const RowSpec& row, Kp wanted) {
     const PlannedWrite* found = nullptr;
     for (const PlannedWrite& w : writes)
-        if (w.kp == wanted || (IsBitCount(row) && (w.kp == Kp::BitCounts || w.kp == Kp::BitNibbles))) found = &w;
+        if (w.kp == wanted || (IsBitCount(row) && (w.kp == Kp::BitCounts || w.kp == Kp::BitNibbles)))
+            found = &w;
     return found;
 }
 
@@ -148,19 +162,31 @@ const PlannedWrite* FindWrite(const std::vector<PlannedWrite>& writes, const Row
 std::int64_t Extract(Part part, Kp kp, const WireBytes& d) {
     const StatusBitSetting bit = DecodeStatusBitByte(d[2]);
     switch (part) {
-        case Part::Signed24: return Signed24FromBytes(d[0], d[1], d[2]);
+        case Part::Signed24:
+            return Signed24FromBytes(d[0], d[1], d[2]);
         case Part::Unsigned24:
-        case Part::Factor: return Unsigned24FromBytes(d[0], d[1], d[2]);
-        case Part::LowByte: return d[2];
-        case Part::InputOn: return d[2] & ~0x02;
-        case Part::InputLevel: return (d[2] >> 1) & 1;
-        case Part::BitPosition: return bit.position;
-        case Part::BitOn: return bit.on;
-        case Part::BitLevel: return bit.activeLow == 0 ? 1 : 0;
-        case Part::BitsS: return kp == Kp::BitNibbles ? (d[2] >> 4) & 0x0F : d[0];
-        case Part::BitsU: return kp == Kp::BitNibbles ? d[2] & 0x0F : d[1];
-        case Part::Shift: return (d[1] << 8) | d[2];
-        case Part::Selection: break;
+        case Part::Factor:
+            return Unsigned24FromBytes(d[0], d[1], d[2]);
+        case Part::LowByte:
+            return d[2];
+        case Part::InputOn:
+            return d[2] & ~0x02;
+        case Part::InputLevel:
+            return (d[2] >> 1) & 1;
+        case Part::BitPosition:
+            return bit.position;
+        case Part::BitOn:
+            return bit.on;
+        case Part::BitLevel:
+            return bit.activeLow == 0 ? 1 : 0;
+        case Part::BitsS:
+            return kp == Kp::BitNibbles ? (d[2] >> 4) & 0x0F : d[0];
+        case Part::BitsU:
+            return kp == Kp::BitNibbles ? d[2] & 0x0F : d[1];
+        case Part::Shift:
+            return (d[1] << 8) | d[2];
+        case Part::Selection:
+            break;
     }
     return 0;
 }
@@ -168,10 +194,14 @@ std::int64_t Extract(Part part, Kp kp, const WireBytes& d) {
 /// The member's value as the set holds it, in the row's terms.
 std::int64_t Held(const RowSpec& row, const EncoderParameters& p) {
     switch (row.part) {
-        case Part::Factor: return ScalingFactorToWire(p.scalingFactorText);
-        case Part::InputLevel: return Member(p, row.member) != 0 ? 1 : 0;
-        case Part::BitLevel: return Member(p, row.member) == 0 ? 1 : 0;
-        default: return Member(p, row.member);
+        case Part::Factor:
+            return ScalingFactorToWire(p.scalingFactorText);
+        case Part::InputLevel:
+            return Member(p, row.member) != 0 ? 1 : 0;
+        case Part::BitLevel:
+            return Member(p, row.member) == 0 ? 1 : 0;
+        default:
+            return Member(p, row.member);
     }
 }
 
@@ -182,23 +212,33 @@ std::string Choice(std::int64_t v, std::initializer_list<const char*> keys) {
 
 std::string ValueText(Shown shown, std::int64_t v) {
     switch (shown) {
-        case Shown::Number: return std::to_string(v);
+        case Shown::Number:
+            return std::to_string(v);
         case Shown::Factor: {
             char field[kScalingTextSize];
             ScalingFactorTextFromWire(static_cast<std::uint32_t>(v), field);
             return std::string(field, kScalingTextSize);
         }
-        case Shown::OnOff: return Choice(v, {"61214", "61213"});           // "Aus", "An"
-        case Shown::Level: return Choice(v, {"61215", "61216"});           // "Aktiv 0", "Aktiv 1"
-        case Shown::Ssi: return Choice(v, {"dialog.133.1007", "dialog.133.1008"});   // "32 Bit", "25 Bit"
-        case Shown::Representation: return Choice(v, {"61205", "61206", "61207"});
-        case Shown::Code: return Choice(v, {"61209", "61208"});            // "Binär", "Gray"
-        case Shown::Format: return Choice(v, {"61211", "61210", "61212"});  // "Standard", "Tannenbaum", "Standard-S"
-        case Shown::Direction: return Choice(v, {"61218", "61217"});       // "Vorwärts", "Rückwärts"
+        case Shown::OnOff:
+            return Choice(v, {"61214", "61213"});  // "Aus", "An"
+        case Shown::Level:
+            return Choice(v, {"61215", "61216"});  // "Aktiv 0", "Aktiv 1"
+        case Shown::Ssi:
+            return Choice(v, {"dialog.133.1007", "dialog.133.1008"});  // "32 Bit", "25 Bit"
+        case Shown::Representation:
+            return Choice(v, {"61205", "61206", "61207"});
+        case Shown::Code:
+            return Choice(v, {"61209", "61208"});  // "Binär", "Gray"
+        case Shown::Format:
+            return Choice(v, {"61211", "61210", "61212"});  // "Standard", "Tannenbaum", "Standard-S"
+        case Shown::Direction:
+            return Choice(v, {"61218", "61217"});  // "Vorwärts", "Rückwärts"
         case Shown::Shift:
             if (v < 0 || v > 0x1FF) return std::to_string(v);
-            return std::to_string(v & 0xFF) + " " + ResString((v & 0x100) ? 57652 : 57654);   // "links", "rechts"
-        case Shown::Selection: return Choice(v, {"dialog.131.1069", "dialog.131.1070", "dialog.131.1071"});
+            return std::to_string(v & 0xFF) + " " +
+                   ResString((v & 0x100) ? 57652 : 57654);  // "links", "rechts"
+        case Shown::Selection:
+            return Choice(v, {"dialog.131.1069", "dialog.131.1070", "dialog.131.1071"});
     }
     return std::to_string(v);
 }
@@ -244,7 +284,8 @@ NotSentReason WhyNotSent(const RowSpec& row, const EncoderParameters& p, std::in
     if (row.group == KpGroup::Scaling) return NotSentReason::OtherScaling;
     if (row.position) {
         const std::int64_t position = Member(p, row.position);
-        return position >= 0 && position <= 8 ? NotSentReason::StatusBitTaken : NotSentReason::InvalidBitPosition;
+        return position >= 0 && position <= 8 ? NotSentReason::StatusBitTaken
+                                              : NotSentReason::InvalidBitPosition;
     }
     return NotSentReason::None;
 }
@@ -257,7 +298,8 @@ struct Other {
 
 /// Rows of first against other; unknown is the status of a row whose other value is unknown.
 VerifyResult Compare(const EncoderParameters& first, std::int32_t extendedMode, const Owners& owners,
-                     const std::function<Other(const RowSpec&)>& other, VerifyStatus unknown, NotSentReason unknownReason) {
+                     const std::function<Other(const RowSpec&)>& other, VerifyStatus unknown,
+                     NotSentReason unknownReason) {
     VerifyResult result;
     const std::vector<PlannedWrite> all = PlanSend(SendGroup::All, 0, first, extendedMode, owners);
     for (const RowSpec& row : kRows) {
@@ -282,10 +324,18 @@ VerifyResult Compare(const EncoderParameters& first, std::int32_t extendedMode, 
             r.status = *o.value == *side.written ? VerifyStatus::Equal : VerifyStatus::Different;
         }
         switch (r.status) {
-            case VerifyStatus::Equal: ++result.counts.equal; break;
-            case VerifyStatus::Different: ++result.counts.different; break;
-            case VerifyStatus::NotSent: ++result.counts.notSent; break;
-            case VerifyStatus::NotReadable: ++result.counts.notReadable; break;
+            case VerifyStatus::Equal:
+                ++result.counts.equal;
+                break;
+            case VerifyStatus::Different:
+                ++result.counts.different;
+                break;
+            case VerifyStatus::NotSent:
+                ++result.counts.notSent;
+                break;
+            case VerifyStatus::NotReadable:
+                ++result.counts.notReadable;
+                break;
         }
         result.rows.push_back(std::move(r));
     }
@@ -322,8 +372,8 @@ std::vector<ParameterLine> DescribeConfiguration(const EncoderParameters& set) {
     return lines;
 }
 
-bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, const Owners& owners, VerifyResult& result,
-                   Link& link) {
+bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, const Owners& owners,
+                   VerifyResult& result, Link& link) {
     result = {};
     // Only read requests go out; they are no reason for the close check to offer the EEPROM.
     KeepLinkUsed keep(link);
@@ -336,7 +386,7 @@ bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, cons
     std::array<std::optional<ReplyBlock>, 49> replies;
     EncoderParameters encoder = set;
     const bool ok = ReadAllReplies(link, [&](int step, const ReplyBlock* reply) {
-        if (!reply) return;   // the shift: unknown
+        if (!reply) return;  // the shift: unknown
         replies[KpNumber(ReadAllStepKp(step))] = *reply;
         StoreReadAllReply(step, *reply, encoder);
     });
@@ -346,7 +396,7 @@ bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, cons
         Other o;
         if (!row.readable || row.kp == Kp::ActualValue) return o;
         const std::optional<ReplyBlock>& reply = replies[KpNumber(row.kp)];
-        if (!reply) return o;   // only the shift's reply may have failed
+        if (!reply) return o;  // only the shift's reply may have failed
         switch (row.part) {
             case Part::BitPosition:
             case Part::BitOn:
@@ -354,9 +404,15 @@ bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, cons
                 // The status-bit byte comes back as it was written.
                 o.value = Extract(row.part, row.kp, {0, 0, reply->b(1)});
                 break;
-            case Part::Factor: o.value = Unsigned24FromBytes(reply->b(1), reply->b(2), reply->b(3)); break;
-            case Part::Shift: o.value = Extract(row.part, row.kp, {0, reply->b(2), reply->b(3)}); break;
-            default: o.value = Member(encoder, row.member); break;
+            case Part::Factor:
+                o.value = Unsigned24FromBytes(reply->b(1), reply->b(2), reply->b(3));
+                break;
+            case Part::Shift:
+                o.value = Extract(row.part, row.kp, {0, reply->b(2), reply->b(3)});
+                break;
+            default:
+                o.value = Member(encoder, row.member);
+                break;
         }
         if (o.value) o.text = ValueText(row.shown, *o.value);
         return o;
@@ -368,12 +424,14 @@ bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, cons
 
 VerifyResult CompareConfigurations(const EncoderParameters& first, const EncoderParameters& second,
                                    std::int32_t extendedMode) {
-    const std::vector<PlannedWrite> secondAll = PlanSend(SendGroup::All, 0, second, extendedMode, kFreeOwners);
+    const std::vector<PlannedWrite> secondAll =
+        PlanSend(SendGroup::All, 0, second, extendedMode, kFreeOwners);
     auto other = [&](const RowSpec& row) -> Other {
         Other o;
         // What the encoder holds after the second file's send: the telegram of the member's KP
         // (the steps' KP whichever scaling sent it; the bit counts under the second file's format).
-        const PlannedWrite* w = row.readable && row.kp != Kp::ActualValue ? FindWrite(secondAll, row, row.kp) : nullptr;
+        const PlannedWrite* w =
+            row.readable && row.kp != Kp::ActualValue ? FindWrite(secondAll, row, row.kp) : nullptr;
         if (w) {
             o.value = Extract(row.part, w->kp, w->data);
             o.text = ValueText(row.shown, *o.value);
@@ -382,10 +440,13 @@ VerifyResult CompareConfigurations(const EncoderParameters& first, const Encoder
         }
         return o;
     };
-    return Compare(first, extendedMode, kFreeOwners, other, VerifyStatus::NotSent, NotSentReason::NotInSecond);
+    return Compare(first, extendedMode, kFreeOwners, other, VerifyStatus::NotSent,
+                   NotSentReason::NotInSecond);
 }
 
-std::string StatusText(VerifyStatus status) { return ResText(std::string("verify.status.") + StatusName(status)); }
+std::string StatusText(VerifyStatus status) {
+    return ResText(std::string("verify.status.") + StatusName(status));
+}
 
 std::string ReasonText(NotSentReason reason) {
     if (reason == NotSentReason::None) return {};
@@ -394,8 +455,11 @@ std::string ReasonText(NotSentReason reason) {
 
 std::string SummaryText(const VerifyCounts& c) {
     std::string text = ResText("verify.summary");
-    for (auto [placeholder, n] : {std::pair{"%1", c.Total()}, {"%2", c.equal}, {"%3", c.different},
-                                  {"%4", c.notSent}, {"%5", c.notReadable}})
+    for (auto [placeholder, n] : {std::pair{"%1", c.Total()},
+                                  {"%2", c.equal},
+                                  {"%3", c.different},
+                                  {"%4", c.notSent},
+                                  {"%5", c.notReadable}})
         text = FormatNumber(text, n, placeholder);
     return text;
 }
@@ -404,12 +468,23 @@ std::string GroupText(KpGroup group) {
     // The items of the query menu name the groups.
     const char* key = "menu.1114";
     switch (group) {
-        case KpGroup::Scaling: key = "menu.32772"; break;
-        case KpGroup::Limits: key = "menu.32773"; break;
-        case KpGroup::DataFormat: key = "menu.32774"; break;
-        case KpGroup::CountDirection: key = "menu.32775"; break;
-        case KpGroup::StatusBits: key = "menu.32776"; break;
-        default: break;
+        case KpGroup::Scaling:
+            key = "menu.32772";
+            break;
+        case KpGroup::Limits:
+            key = "menu.32773";
+            break;
+        case KpGroup::DataFormat:
+            key = "menu.32774";
+            break;
+        case KpGroup::CountDirection:
+            key = "menu.32775";
+            break;
+        case KpGroup::StatusBits:
+            key = "menu.32776";
+            break;
+        default:
+            break;
     }
     std::string text;
     for (char c : ResText(key)) {
@@ -434,23 +509,34 @@ std::string FirmwareVersionText(const std::array<char, 4>& characters, bool read
 
 const char* StatusName(VerifyStatus status) {
     switch (status) {
-        case VerifyStatus::Equal: return "equal";
-        case VerifyStatus::Different: return "different";
-        case VerifyStatus::NotSent: return "notSent";
-        case VerifyStatus::NotReadable: return "notReadable";
+        case VerifyStatus::Equal:
+            return "equal";
+        case VerifyStatus::Different:
+            return "different";
+        case VerifyStatus::NotSent:
+            return "notSent";
+        case VerifyStatus::NotReadable:
+            return "notReadable";
     }
     return "";
 }
 
 const char* ReasonName(NotSentReason reason) {
     switch (reason) {
-        case NotSentReason::None: return "";
-        case NotSentReason::ExtendedModeOff: return "extendedModeOff";
-        case NotSentReason::OtherScaling: return "otherScaling";
-        case NotSentReason::StatusBitTaken: return "statusBitTaken";
-        case NotSentReason::InvalidBitPosition: return "invalidBitPosition";
-        case NotSentReason::SendStops: return "sendStops";
-        case NotSentReason::NotInSecond: return "notInSecond";
+        case NotSentReason::None:
+            return "";
+        case NotSentReason::ExtendedModeOff:
+            return "extendedModeOff";
+        case NotSentReason::OtherScaling:
+            return "otherScaling";
+        case NotSentReason::StatusBitTaken:
+            return "statusBitTaken";
+        case NotSentReason::InvalidBitPosition:
+            return "invalidBitPosition";
+        case NotSentReason::SendStops:
+            return "sendStops";
+        case NotSentReason::NotInSecond:
+            return "notInSecond";
     }
     return "";
 }

@@ -64,7 +64,9 @@ public:
         writes.push_back({id, d});
         return true;
     }
-    bool Allocate(std::int32_t position, std::int32_t owner) override { return AllocateIn(owners_, position, owner); }
+    bool Allocate(std::int32_t position, std::int32_t owner) override {
+        return AllocateIn(owners_, position, owner);
+    }
     std::vector<PlannedWrite> writes;
 
 private:
@@ -143,7 +145,8 @@ bool SendDataFormatItem(Sink& out, int item, const EncoderParameters& p) {
 bool Presets(Sink& out, int item, const EncoderParameters& p, std::int32_t extendedMode) {
     if (item != 0) return SendPresetItem(out, item, p);
     // The debounce time goes along only in the service mode.
-    return WriteValue(out, Kp::InternalPreset, p.internalPreset) && WriteValue(out, Kp::ExtPreset1, p.extPreset1) &&
+    return WriteValue(out, Kp::InternalPreset, p.internalPreset) &&
+           WriteValue(out, Kp::ExtPreset1, p.extPreset1) &&
            (extendedMode == 0 || WriteValue(out, Kp::DebounceTime, p.debounceTime)) &&
            WriteInput(out, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh) &&
            WriteValue(out, Kp::ExtPreset2, p.extPreset2) &&
@@ -161,7 +164,8 @@ bool Scaling(Sink& out, int item, const EncoderParameters& p) {
             return WriteValue(out, Kp::Steps, p.stepsForMeasuringSteps) &&
                    WriteValue(out, Kp::MeasuringSteps, p.measuringSteps);
         case 3:
-            return WriteValue(out, Kp::Steps, p.stepsForRevolutions) && WriteValue(out, Kp::Revolutions, p.revolutions);
+            return WriteValue(out, Kp::Steps, p.stepsForRevolutions) &&
+                   WriteValue(out, Kp::Revolutions, p.revolutions);
         default:
             return false;
     }
@@ -195,7 +199,8 @@ bool CountDirection(Sink& out, int item, const EncoderParameters& p) {
     const bool input = item == 0 || item == 2;
     if (!direction && !input) return false;
     if (direction && !WriteValue(out, Kp::CountDirection, p.countDirectionBackward)) return false;
-    if (input && !WriteInput(out, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh)) return false;
+    if (input && !WriteInput(out, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh))
+        return false;
     return true;
 }
 
@@ -208,13 +213,20 @@ bool All(Sink& out, const EncoderParameters& p, std::int32_t extendedMode) {
 
 bool Send(Sink& out, SendGroup group, int item, const EncoderParameters& p, std::int32_t extendedMode) {
     switch (group) {
-        case SendGroup::Presets: return Presets(out, item, p, extendedMode);
-        case SendGroup::Scaling: return Scaling(out, item, p);
-        case SendGroup::Limits: return Limits(out, item, p);
-        case SendGroup::DataFormat: return DataFormat(out, item, p);
-        case SendGroup::StatusBits: return StatusBits(out, item, p);
-        case SendGroup::CountDirection: return CountDirection(out, item, p);
-        case SendGroup::All: return All(out, p, extendedMode);
+        case SendGroup::Presets:
+            return Presets(out, item, p, extendedMode);
+        case SendGroup::Scaling:
+            return Scaling(out, item, p);
+        case SendGroup::Limits:
+            return Limits(out, item, p);
+        case SendGroup::DataFormat:
+            return DataFormat(out, item, p);
+        case SendGroup::StatusBits:
+            return StatusBits(out, item, p);
+        case SendGroup::CountDirection:
+            return CountDirection(out, item, p);
+        case SendGroup::All:
+            return All(out, p, extendedMode);
     }
     return false;
 }
@@ -225,7 +237,9 @@ bool SendToLink(SendGroup group, int item, const EncoderParameters& p, Link& lin
 }
 }  // namespace
 
-bool AllocateStatusBit(std::int32_t position, std::int32_t owner) { return AllocateIn(statusBitOwners, position, owner); }
+bool AllocateStatusBit(std::int32_t position, std::int32_t owner) {
+    return AllocateIn(statusBitOwners, position, owner);
+}
 
 bool SendPresets(int item, const EncoderParameters& p, Link& link) {
     return SendToLink(SendGroup::Presets, item, p, link);
@@ -233,7 +247,9 @@ bool SendPresets(int item, const EncoderParameters& p, Link& link) {
 bool SendScaling(int item, const EncoderParameters& p, Link& link) {
     return SendToLink(SendGroup::Scaling, item, p, link);
 }
-bool SendLimits(int item, const EncoderParameters& p, Link& link) { return SendToLink(SendGroup::Limits, item, p, link); }
+bool SendLimits(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::Limits, item, p, link);
+}
 bool SendDataFormat(int item, const EncoderParameters& p, Link& link) {
     return SendToLink(SendGroup::DataFormat, item, p, link);
 }
@@ -245,8 +261,8 @@ bool SendCountDirection(int item, const EncoderParameters& p, Link& link) {
 }
 bool SendAll(const EncoderParameters& p, Link& link) { return SendToLink(SendGroup::All, 0, p, link); }
 
-std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p, std::int32_t extendedMode,
-                                   const std::array<std::int32_t, 8>& owners) {
+std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p,
+                                   std::int32_t extendedMode, const std::array<std::int32_t, 8>& owners) {
     PlanSink out(owners);
     Send(out, group, item, p, extendedMode);
     return std::move(out.writes);

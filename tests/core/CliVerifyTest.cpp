@@ -61,7 +61,8 @@ TEST_F(CliVerify, VerifyExitsWithFourForADifference) {
     EXPECT_EQ(out.substr(0, out.find('\n')).find("Parameter"), 0u);
     EXPECT_EQ(out.substr(out.rfind('\n', out.size() - 2) + 1),
               "58 Parameter: 51 gleich, 0 abweichend, 5 nicht gesendet, 2 nicht lesbar\n");
-    EXPECT_NE(LineOf("Entprellzeit").find("nicht gesendet: ohne erweiterte Funktionen"), std::string::npos) << out;
+    EXPECT_NE(LineOf("Entprellzeit").find("nicht gesendet: ohne erweiterte Funktionen"), std::string::npos)
+        << out;
     for (const sim::Telegram& t : sim.Telegrams()) EXPECT_EQ(t[0], 0x80);
 
     sim.SetRam(18, {0x00, 0x00, 0x05});
@@ -76,7 +77,7 @@ TEST_F(CliVerify, VerifyExitsWithFourForADifference) {
         EXPECT_EQ(row["encoder"], "5");
         EXPECT_EQ(row["status"], "different");
     }
-    EXPECT_EQ(Run({"--extended", "verify", file}), kExitDifferences);   // the debounce time now counts
+    EXPECT_EQ(Run({"--extended", "verify", file}), kExitDifferences);  // the debounce time now counts
     EXPECT_NE(LineOf("Entprellzeit").find("abweichend"), std::string::npos) << out;
 }
 

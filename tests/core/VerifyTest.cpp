@@ -40,7 +40,9 @@ std::vector<std::string> With(const VerifyResult& r, VerifyStatus status) {
     return members;
 }
 
-bool SameBytes(const EncoderParameters& a, const EncoderParameters& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBytes(const EncoderParameters& a, const EncoderParameters& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 using Strings = std::vector<std::string>;
 
@@ -76,7 +78,8 @@ protected:
     }
 };
 
-class VerifyAfterSendAll : public VerifyOnSimulator, public ::testing::WithParamInterface<std::pair<int, int>> {};
+class VerifyAfterSendAll : public VerifyOnSimulator,
+                           public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 }  // namespace
 
@@ -85,13 +88,13 @@ TEST_P(VerifyAfterSendAll, FindsNoDifferenceAndNamesWhatWasLeftOut) {
     Generator g{std::mt19937(static_cast<unsigned>(10 * selection + extended))};
     EncoderParameters set = RandomSet(g);
     set.scalingSelection = static_cast<std::uint16_t>(selection);
-    set.positionShift = 0x105;            // left by 5: read-all would take it as 0
-    for (std::int32_t* position : {&set.limit1BitPosition, &set.limit3BitPosition, &set.limit4BitPosition,
-                                   &set.overspeedBitPosition, &set.standstillBitPosition, &set.encoderErrorBitPosition,
-                                   &set.directionBitPosition})
+    set.positionShift = 0x105;  // left by 5: read-all would take it as 0
+    for (std::int32_t* position :
+         {&set.limit1BitPosition, &set.limit3BitPosition, &set.limit4BitPosition, &set.overspeedBitPosition,
+          &set.standstillBitPosition, &set.encoderErrorBitPosition, &set.directionBitPosition})
         if (*position == 4) *position = 8;
     set.parityBitPosition = set.limit2BitPosition = 4;  // the parity bit is withheld
-    set.debounceTime = 300;               // its low byte goes out
+    set.debounceTime = 300;                             // its low byte goes out
     ExtendedMode = extended;
     ASSERT_TRUE(SendAll(set, link)) << link.DeviceErrorText();
 
@@ -293,7 +296,8 @@ TEST(VerifyTexts, LabelsAndValuesAreTheDialogs) {
         return seen;
     };
     EXPECT_EQ(labels().count("Grenzwert 3 (Bitposition)"), 1u);
-    EXPECT_EQ(SummaryText({55, 1, 1, 1}), "58 Parameter: 55 gleich, 1 abweichend, 1 nicht gesendet, 1 nicht lesbar");
+    EXPECT_EQ(SummaryText({55, 1, 1, 1}),
+              "58 Parameter: 55 gleich, 1 abweichend, 1 nicht gesendet, 1 nicht lesbar");
     EXPECT_EQ(FirmwareVersionText({'1', '2', ':', '4'}, true), "00.12");
 
     ResourceSet english;

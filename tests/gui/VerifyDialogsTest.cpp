@@ -4,8 +4,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -78,8 +78,8 @@ int RowOf(const QTableWidget& table, const QString& label) {
 
 TEST_F(VerifyDialogsTest, CompareShowsTheDifferenceAndChangesNothing) {
     StartOnSimulator();
-    TheLink().timing = LinkTiming{};   // a slow answer on a loaded machine is no failure here
-    sim.SetRam(18, {0x00, 0x00, 0x2A});   // limit 2 at 42 in the encoder, 0 in the document
+    TheLink().timing = LinkTiming{};     // a slow answer on a loaded machine is no failure here
+    sim.SetRam(18, {0x00, 0x00, 0x2A});  // limit 2 at 42 in the encoder, 0 in the document
     const EncoderParameters before = encoderParameters;
     ASSERT_FALSE(TheLink().linkUsed);
 
@@ -87,7 +87,8 @@ TEST_F(VerifyDialogsTest, CompareShowsTheDifferenceAndChangesNothing) {
     QTimer probe;
     probe.setInterval(20);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (auto* w = Frame().findChild<QWidget*>("transferProgress"); w && w->isVisible()) progressShown = true;
+        if (auto* w = Frame().findChild<QWidget*>("transferProgress"); w && w->isVisible())
+            progressShown = true;
     });
     probe.start();
     WhenModal<ui::CCompareDialog>([&](ui::CCompareDialog& dialog) {
@@ -141,7 +142,7 @@ TEST_F(VerifyDialogsTest, CompareWithoutAnEncoderShowsOnlyTheMessage) {
     StartOnSimulator();
     sim.SetSilent(true);
     int comparesShown = 0;
-    QTimer guard;   // should the dialog come up after all, close it instead of hanging
+    QTimer guard;  // should the dialog come up after all, close it instead of hanging
     guard.setInterval(50);
     QObject::connect(&guard, &QTimer::timeout, [&] {
         if (auto* d = qobject_cast<ui::CCompareDialog*>(QApplication::activeModalWidget())) {

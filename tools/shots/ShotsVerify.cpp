@@ -31,7 +31,7 @@ EncoderParameters Document() {
     p.limit1BitPosition = 3;
     p.limit1BitOn = 1;
     p.limit2Value = -5000;
-    p.overspeedBitPosition = 3;   // taken by limit 1: not sent
+    p.overspeedBitPosition = 3;  // taken by limit 1: not sent
     p.overspeedBitOn = 1;
     p.outputCode = 1;
     return p;

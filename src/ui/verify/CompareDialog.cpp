@@ -1,17 +1,16 @@
 #include "ui/verify/CompareDialog.h"
 
-#include <algorithm>
-
 #include <QBrush>
 #include <QCheckBox>
 #include <QFont>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScrollBar>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
@@ -73,7 +72,8 @@ CCompareDialog::CCompareDialog(const VerifyResult& result, QWidget* parent)
     auto* summary = new QLabel(Q(SummaryText(result_.counts)), this);
     summary->setObjectName(ControlName(kSummary));
     summary->setTextFormat(Qt::PlainText);
-    if (result_.HasDifferences()) summary->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    if (result_.HasDifferences())
+        summary->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
     Body()->addWidget(summary, 2, 0);
     Body()->setRowStretch(0, 1);
 
@@ -83,8 +83,8 @@ CCompareDialog::CCompareDialog(const VerifyResult& result, QWidget* parent)
     for (int column = 0; column < 4; ++column) width += table_->columnWidth(column);
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const int room = screen ? screen->availableGeometry().width() * 9 / 10 - DluX(80) : width;
-    table_->setMinimumSize(std::min(width, room),
-                           table_->horizontalHeader()->sizeHint().height() + 22 * table_->verticalHeader()->defaultSectionSize());
+    table_->setMinimumSize(std::min(width, room), table_->horizontalHeader()->sizeHint().height() +
+                                                      22 * table_->verticalHeader()->defaultSectionSize());
     resize(sizeHint());
 }
 
@@ -97,7 +97,8 @@ int CCompareDialog::VisibleRows() const {
 void CCompareDialog::ApplyFilter() {
     const bool only = onlyDifferences_->isChecked();
     for (int i = 0; i < table_->rowCount(); ++i)
-        table_->setRowHidden(i, only && result_.rows[static_cast<std::size_t>(i)].status != VerifyStatus::Different);
+        table_->setRowHidden(
+            i, only && result_.rows[static_cast<std::size_t>(i)].status != VerifyStatus::Different);
 }
 
 void CCompareDialog::showEvent(QShowEvent* event) { QDialog::showEvent(event); }

@@ -29,7 +29,8 @@ CReportDialog::CReportDialog(const QString& html, const QString& proposedPdf, QW
     printer_->setPageMargins(kMarginsMm, QPageLayout::Millimeter);
     preview_ = new QPrintPreviewWidget(printer_, this);
     preview_->setObjectName(ControlName(kPreview));
-    connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) { Render(printer); });
+    connect(preview_, &QPrintPreviewWidget::paintRequested, this,
+            [this](QPrinter* printer) { Render(printer); });
     Body()->addWidget(preview_, 0, 0);
     Body()->setRowStretch(0, 1);
     Body()->setColumnStretch(0, 1);
@@ -42,7 +43,7 @@ CReportDialog::CReportDialog(const QString& html, const QString& proposedPdf, QW
 }
 
 CReportDialog::~CReportDialog() {
-    delete preview_;   // before the printer it draws on
+    delete preview_;  // before the printer it draws on
     preview_ = nullptr;
     delete printer_;
 }
@@ -88,7 +89,8 @@ void CReportDialog::OnSavePdf() {
     if (choosePdfPath) {
         path = choosePdfPath(proposedPdf_);
     } else {
-        path = QFileDialog::getSaveFileName(this, Res("dialog.201.pdfTitle"), proposedPdf_, Res("dialog.201.pdfFilter"));
+        path = QFileDialog::getSaveFileName(this, Res("dialog.201.pdfTitle"), proposedPdf_,
+                                            Res("dialog.201.pdfFilter"));
     }
     if (path.isEmpty()) return;
     WaitCursor wait;
