@@ -17,11 +17,6 @@ namespace {
 /// One line per parameter (label, the two values, status with its reason), aligned under a
 /// head, and the summary last.
 void PrintRows(std::ostream& out, const VerifyResult& r, const char* firstHead, const char* secondHead) {
-    auto status = [](const VerifyRow& row) {
-        std::string text = StatusText(row.status);
-        if (row.reason != NotSentReason::None) text += ": " + ReasonText(row.reason);
-        return text;
-    };
     const std::string head[3] = {ResText("verify.head.parameter"), ResText(firstHead), ResText(secondHead)};
     std::size_t width[3] = {TextWidth(head[0]), TextWidth(head[1]), TextWidth(head[2])};
     for (const VerifyRow& row : r.rows) {
@@ -34,35 +29,52 @@ void PrintRows(std::ostream& out, const VerifyResult& r, const char* firstHead, 
             << d << '\n';
     };
     line(head[0], head[1], head[2], ResText("verify.head.status"));
-    for (const VerifyRow& row : r.rows) line(row.label, row.fileValue, row.encoderValue, status(row));
+    for (const VerifyRow& row : r.rows) line(row.label, row.fileValue, row.encoderValue, StatusText(row));
     out << SummaryText(r.counts) << '\n';
 }
 
-Json RowsValue(const VerifyResult& r, const char* firstKey, const char* secondKey, bool secondUnknownIsNull) {
+/// The two sides of a comparison: their keys in JSON and the resource keys of their heads.
+struct Sides {
+    const char *firstKey, *secondKey, *firstHead, *secondHead;
+    bool unknownIsNull;  ///< an unknown second value as null (else its text)
+};
+constexpr Sides kFileAndEncoder{"file", "encoder", "verify.head.file", "verify.head.encoder", true};
+constexpr Sides kTwoFiles{"file1", "file2", "verify.head.file1", "verify.head.file2", false};
+
+Json RowsValue(const VerifyResult& r, const Sides& sides) {
     Json rows = Json::array();
     for (const VerifyRow& row : r.rows) {
         Json second = row.encoderValue;
-        if (secondUnknownIsNull && row.encoderValue.empty()) second = nullptr;
+        if (sides.unknownIsNull && row.encoderValue.empty()) second = nullptr;
         rows.push_back(Json{{"member", row.member},
                             {"kp", row.kp},
                             {"label", row.label},
-                            {firstKey, row.fileValue},
-                            {secondKey, std::move(second)},
+                            {sides.firstKey, row.fileValue},
+                            {sides.secondKey, std::move(second)},
                             {"status", StatusName(row.status)},
                             {"reason", ReasonName(row.reason)}});
     }
     return rows;
 }
 
-Json SummaryValue(const VerifyCounts& c) {
-    return Json{{"parameters", c.Total()},
-                {"equal", c.equal},
-                {"different", c.different},
-                {"notSent", c.notSent},
-                {"notReadable", c.notReadable}};
+/// The result as lines or as one JSON object (head and the rows and counts); exit status 4 when
+/// a parameter differs.
+int Show(Session& s, const CommandArgs& c, const VerifyResult& r, Json head, const Sides& sides) {
+    if (c.Has("--json")) {
+        const VerifyCounts& n = r.counts;
+        head["extended"] = ExtendedMode != 0;
+        head["parameters"] = RowsValue(r, sides);
+        head["summary"] = Json{{"parameters", n.Total()},
+                               {"equal", n.equal},
+                               {"different", n.different},
+                               {"notSent", n.notSent},
+                               {"notReadable", n.notReadable}};
+        Print(s.out(), head, true);
+    } else {
+        PrintRows(s.out(), r, sides.firstHead, sides.secondHead);
+    }
+    return r.HasDifferences() ? kExitDifferences : kExitOk;
 }
-
-int Outcome(const VerifyResult& r) { return r.HasDifferences() ? kExitDifferences : kExitOk; }
 
 }  // namespace
 
@@ -77,18 +89,7 @@ int CmdVerify(Session& s, const CommandArgs& c) {
     if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link))
         return s.DeviceFailure();
     s.EndProgress();
-    if (c.Has("--json")) {
-        Print(s.out(),
-              Json{{"file", Text8(path)},
-                   {"extended", ExtendedMode != 0},
-                   {"firmware", result.firmware},
-                   {"parameters", RowsValue(result, "file", "encoder", true)},
-                   {"summary", SummaryValue(result.counts)}},
-              true);
-    } else {
-        PrintRows(s.out(), result, "verify.head.file", "verify.head.encoder");
-    }
-    return Outcome(result);
+    return Show(s, c, result, Json{{"file", Text8(path)}, {"firmware", result.firmware}}, kFileAndEncoder);
 }
 
 int CmdDiff(Session& s, const CommandArgs& c) {
@@ -98,18 +99,8 @@ int CmdDiff(Session& s, const CommandArgs& c) {
     if (int rc = s.ReadFileInto(c.positional[0], first)) return rc;
     if (int rc = s.ReadFileInto(c.positional[1], second)) return rc;
     const VerifyResult result = CompareConfigurations(first, second, ExtendedMode);
-    if (c.Has("--json")) {
-        Print(s.out(),
-              Json{{"file1", Text8(c.positional[0])},
-                   {"file2", Text8(c.positional[1])},
-                   {"extended", ExtendedMode != 0},
-                   {"parameters", RowsValue(result, "file1", "file2", false)},
-                   {"summary", SummaryValue(result.counts)}},
-              true);
-    } else {
-        PrintRows(s.out(), result, "verify.head.file1", "verify.head.file2");
-    }
-    return Outcome(result);
+    return Show(s, c, result, Json{{"file1", Text8(c.positional[0])}, {"file2", Text8(c.positional[1])}},
+                kTwoFiles);
 }
 
 int CmdReport(Session& s, const CommandArgs& c) {

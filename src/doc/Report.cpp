@@ -31,8 +31,7 @@ std::vector<Line> Lines(const ReportInput& in) {
                                      [&](const VerifyRow& r) { return r.member == line.member; });
         if (it == in.verify->rows.end()) continue;
         line.encoder = it->encoderValue;
-        line.status = StatusText(it->status);
-        if (it->reason != NotSentReason::None) line.status += ": " + ReasonText(it->reason);
+        line.status = StatusText(*it);
         line.different = it->status == VerifyStatus::Different;
     }
     return lines;

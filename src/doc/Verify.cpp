@@ -453,6 +453,12 @@ std::string ReasonText(NotSentReason reason) {
     return ResText(std::string("verify.reason.") + ReasonName(reason));
 }
 
+std::string StatusText(const VerifyRow& row) {
+    std::string text = StatusText(row.status);
+    if (row.reason != NotSentReason::None) text += ": " + ReasonText(row.reason);
+    return text;
+}
+
 std::string SummaryText(const VerifyCounts& c) {
     std::string text = ResText("verify.summary");
     for (auto [placeholder, n] : {std::pair{"%1", c.Total()},

@@ -97,6 +97,8 @@ VerifyResult CompareConfigurations(const EncoderParameters& first, const Encoder
 std::string StatusText(VerifyStatus status);
 /// Empty for None.
 std::string ReasonText(NotSentReason reason);
+/// The row's status with its reason: "nicht gesendet: ohne erweiterte Funktionen".
+std::string StatusText(const VerifyRow& row);
 /// "58 Parameter: 55 gleich, 1 abweichend, 1 nicht gesendet, 1 nicht lesbar".
 std::string SummaryText(const VerifyCounts& counts);
 /// The menu's name of a group ("Presets", "Skalierung", ...).

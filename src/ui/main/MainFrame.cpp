@@ -71,6 +71,7 @@ void CMainFrame::BuildMenu() {
 
     fileMenu_ = popup(0);
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS}) AddCommand(fileMenu_, id);
+    fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_REPORT);
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();

@@ -20,11 +20,6 @@ namespace veltrin::ui {
 namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-QString StatusCell(const VerifyRow& row) {
-    QString text = Q(StatusText(row.status));
-    if (row.reason != NotSentReason::None) text += ": " + Q(ReasonText(row.reason));
-    return text;
-}
 }  // namespace
 
 CCompareDialog::CCompareDialog(const VerifyResult& result, QWidget* parent)
@@ -43,7 +38,7 @@ CCompareDialog::CCompareDialog(const VerifyResult& result, QWidget* parent)
     bold.setBold(true);
     for (int i = 0; i < table_->rowCount(); ++i) {
         const VerifyRow& row = result_.rows[static_cast<std::size_t>(i)];
-        const QString cells[4] = {Q(row.label), Q(row.fileValue), Q(row.encoderValue), StatusCell(row)};
+        const QString cells[4] = {Q(row.label), Q(row.fileValue), Q(row.encoderValue), Q(StatusText(row))};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (row.status == VerifyStatus::Different) {
