@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -39,6 +40,11 @@ CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, 
         cell->addWidget(box);
         cell->addWidget(state);
         Grid()->addLayout(cell, i, 3);
+        // The state stands under the list: the port's button and label line up with the list.
+        for (QWidget* w : {static_cast<QWidget*>(Button(i)), static_cast<QWidget*>(label)}) {
+            w->setMinimumHeight(box->sizeHint().height());
+            Grid()->setAlignment(w, Qt::AlignTop);
+        }
         devices_[i] = box;
         states_[i] = state;
         connect(box, &QComboBox::editTextChanged, this, [this, i] { UpdateState(i + 1); });
