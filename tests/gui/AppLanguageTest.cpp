@@ -164,6 +164,15 @@ TEST(HelpPages, EnglishPageHasTheSameAnchorsAsTheGermanOne) {
     const QStringList german = anchors(BuildDir() + "/help/Veltrin-P.html");
     EXPECT_EQ(anchors(BuildDir() + "/help/en/Veltrin-P.html"), german);
     EXPECT_TRUE(german.contains("SendenZählrichtung"));
+    // Both pages find their shared stylesheet.
+    for (const QString page : {"/help/Veltrin-P.html", "/help/en/Veltrin-P.html"}) {
+        QFile file(BuildDir() + page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const auto m =
+            QRegularExpression("<link rel=\"stylesheet\" href=\"([^\"]+)\">").match(file.readAll());
+        ASSERT_TRUE(m.hasMatch()) << page.toStdString();
+        EXPECT_TRUE(QFileInfo(QFileInfo(file).dir(), m.captured(1)).isFile()) << page.toStdString();
+    }
 }
 
 // The program stores "Language" where the command-line tool looks for it.
