@@ -25,14 +25,44 @@ QStringList ArgumentsOf(int argc, char** argv) {
     return arguments;
 }
 
+namespace {
+// Qt's own options, which QApplication takes out of the command line when it starts (a style,
+// the platform, ...): they are no unknown options of ours.
+const char* const kQtOptionsWithValue[] = {"platform",        "platformpluginpath",
+                                           "platformtheme",   "plugin",
+                                           "qwindowgeometry", "geometry",
+                                           "qwindowtitle",    "title",
+                                           "qwindowicon",     "icon",
+                                           "display",         "name",
+                                           "session",         "style",
+                                           "stylesheet",      "qmljsdebugger"};
+const char* const kQtFlags[] = {"reverse", "testability", "widgetcount", "nograb", "dograb", "sync"};
+
+// The argument as typed whose option name is name ("-x", "--bogus", "-style=x" for "style").
+QString AsTyped(const QStringList& arguments, const QString& name) {
+    for (const QString& a : arguments.mid(1)) {
+        QString bare = a.section('=', 0, 0);
+        while (bare.startsWith('-')) bare.remove(0, 1);
+        if (a.startsWith('-') && bare == name) return a.section('=', 0, 0);
+    }
+    return "--" + name;
+}
+}  // namespace
+
 StartOptions ParseStartOptions(const QStringList& arguments) {
     QCommandLineParser parser;
+    // "-device" like "--device", as Qt's own options are written with one dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption device("device", QString(), "path");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
     parser.addOptions({device, help, version});
+    for (const char* name : kQtOptionsWithValue)
+        parser.addOption({QString::fromLatin1(name), QString(), "value"});
+    for (const char* name : kQtFlags) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    const QStringList args = arguments.isEmpty() ? QStringList{"veltrin"} : arguments;
     StartOptions options;
-    const bool ok = parser.parse(arguments.isEmpty() ? QStringList{"veltrin"} : arguments);
+    const bool ok = parser.parse(args);
     options.deviceGiven = parser.isSet(device);
     options.device = parser.value(device);
     options.files = parser.positionalArguments();
@@ -40,14 +70,10 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
     options.version = parser.isSet(version);
     if (!ok) {
         const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty()) {
-            const QString& name = unknown.first();
-            options.error =
-                Text("app.error.unknownOption").replace("%1", (name.size() == 1 ? "-" : "--") + name);
-        } else {
-            // The only option with a value is --device.
-            options.error = Text("app.error.missingValue").replace("%1", "--device");
-        }
+        // Otherwise an option that takes a value came last, without one.
+        options.error = unknown.isEmpty()
+                            ? Text("app.error.missingValue").replace("%1", args.last().section('=', 0, 0))
+                            : Text("app.error.unknownOption").replace("%1", AsTyped(args, unknown.first()));
     }
     return options;
 }

@@ -150,6 +150,12 @@ TEST(ProgramCommandLine, WhatTheProgramTakesFromIt) {
     EXPECT_EQ(o.device, "/dev/x");
     EXPECT_TRUE(ParseStartOptions({"veltrin", "-v"}).version);
     EXPECT_FALSE(ParseStartOptions({}).deviceGiven);
+    // Qt's own options are no wrong options; their values are no files.
+    o = ParseStartOptions({"veltrin", "-platform", "offscreen", "-style=fusion", "--reverse", "b.ssi"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.files, QStringList{"b.ssi"});
+    EXPECT_EQ(ParseStartOptions({"veltrin", "-bogus=1"}).error, "Unbekannte Option: -bogus");
+    EXPECT_EQ(ParseStartOptions({"veltrin", "-style"}).error, "Zu -style fehlt der Wert.");
 }
 
 }  // namespace
