@@ -9,6 +9,7 @@ VELTRIN_PACKAGES=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   xvfb xauth imagemagick fonts-dejavu-core
+  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
 )
 
 veltrin_install_deps() {
