@@ -45,10 +45,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
 
-    // English from the file beside the program; without it the texts stay German.
+    // English from the program's data folder; without the file the texts stay German.
     static ResourceSet english;
     bool englishSet = false;
-    if (!optionError && options.lang == "en" && english.LoadFile(ProgramFolder() + "/veltrin.en.txt")) {
+    if (!optionError && options.lang == "en" && english.LoadFile(DataFolder() + "/veltrin.en.txt")) {
         UseResourceSet(&english);
         englishSet = true;
     }
