@@ -75,10 +75,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::string lang = ParseOptions(args).options.lang;
     const bool wantEnglish = ChooseEnglish(lang == "de" || lang == "en" ? lang : std::string());
 
-    // English from the file beside the program; without it the texts stay German.
+    // English from the program's data folder; without the file the texts stay German.
     static ResourceSet english;
     bool englishSet = false;
-    if (wantEnglish && english.LoadFile(ProgramFolder() + "/veltrin.en.txt")) {
+    if (wantEnglish && english.LoadFile(DataFolder() + "/veltrin.en.txt")) {
         UseResourceSet(&english);
         englishSet = true;
     }

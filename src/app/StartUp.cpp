@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <vector>
@@ -85,7 +86,7 @@ int HandleCommandLine(const QStringList& arguments, std::ostream& out, std::ostr
     ResourceSet english;
     const bool englishSet =
         settings.language != 0 &&
-        CVeltrinApp::LoadEnglishResources(english, QString::fromStdString(veltrin::ProgramFolder()));
+        CVeltrinApp::LoadEnglishResources(english, QFile::decodeName(veltrin::DataFolder().c_str()));
     if (englishSet) UseResourceSet(&english);
     struct Restore {
         bool active;

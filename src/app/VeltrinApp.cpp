@@ -15,6 +15,7 @@
 #include "app/StartUp.h"
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
+#include "res/ProgramFolder.h"
 #include "ui/common/Ui.h"
 #include "ui/main/InfoDialog.h"
 #include "ui/main/LanguageDialog.h"
@@ -50,7 +51,7 @@ CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
     ExtendedMode = 0;
     ui::ClearHelpTopic();
     TheLink().linkUsed = false;
-    programFolder = QCoreApplication::applicationDirPath();
+    programFolder = QFile::decodeName(DataFolder().c_str());
 }
 
 CVeltrinApp::~CVeltrinApp() {

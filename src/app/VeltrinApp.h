@@ -100,7 +100,8 @@ public:
     /// a new instance and asks the main window to close.
     void RestartWithLanguage(int index);
 
-    /// The folder of the program: the English resources and the help folder lie there.
+    /// The folder of the English resources and the help folder: beside the program in the build
+    /// tree, <prefix>/share/veltrin when installed (DataFolder).
     QString programFolder;
     /// The arguments a restarted instance gets: the --device of this run, never a file.
     QStringList arguments;
