@@ -98,14 +98,14 @@ TEST_F(ModifiedTest, ClosingWithUnsavedChangesAsksToSaveThem) {
     EXPECT_TRUE(Frame().close());
     EXPECT_EQ(QFileInfo(nextFile).size(), 204);
     EXPECT_EQ(Texts(), QStringList{SaveQuestion("Konfiguration")});
-}
 
-TEST_F(ModifiedTest, DontSaveCloses) {
+    // Don't Save closes without a file dialog.
+    app.reset();
     ASSERT_TRUE(Start());
-    EditInternalPreset("12");
+    EditInternalPreset("13");
     answers = {QMessageBox::Discard};
     EXPECT_TRUE(Frame().close());
-    EXPECT_TRUE(fileDialogs.empty());
+    EXPECT_EQ(fileDialogs.size(), 2u);
 }
 
 TEST_F(ModifiedTest, NewOpenAndRecentFileAskFirst) {
@@ -166,22 +166,23 @@ TEST_F(ModifiedTest, CloseCheckAfterSendingAsksItsOwnQuestionsOnly) {
     EXPECT_FALSE(Frame().close());
     EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57668)}));
 
+    // Yes to the file question saves and clears the mark; No closes: either way no second question.
     messages.clear();
-    answers = {QMessageBox::No, QMessageBox::No};
-    EXPECT_TRUE(Frame().close());
-    EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57668)}));
-    EXPECT_TRUE(fileDialogs.empty());
-}
-
-TEST_F(ModifiedTest, CloseCheckFileQuestionSavesAndClearsTheMark) {
-    StartOnSimulator();
-    EditInternalPreset("22", 1053);
     answers = {QMessageBox::No, QMessageBox::Yes};
     nextFile = FilePath("gesendet.ssi");
     EXPECT_TRUE(Frame().close());
     EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57668)}));
     EXPECT_EQ(QFileInfo(nextFile).size(), 204);
     EXPECT_FALSE(app->Document().IsModified());
+
+    app.reset();
+    ASSERT_TRUE(Start({"--device", QString::fromStdString(sim.DevicePath())}));
+    EditInternalPreset("22", 1053);
+    messages.clear();
+    answers = {QMessageBox::No, QMessageBox::No};
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57668)}));
+    EXPECT_EQ(fileDialogs.size(), 1u);
 }
 
 TEST_F(ModifiedTest, LanguageRestartAsksBeforeItRestarts) {
