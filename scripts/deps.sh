@@ -7,7 +7,7 @@ VELTRIN_PACKAGES=(
   g++ cmake make pkg-config
   nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core
   dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
 )
