@@ -30,28 +30,30 @@ bool CSerialPort::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 bool CSerialPort::Open() {
     std::string device = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
     std::snprintf(portName, sizeof portName, "%s", device.c_str());
+    // A failed step keeps the system's reason for the port message.
+    openFailure_ = {};
+    auto fail = [&]() {
+        const int error = static_cast<int>(::GetLastError());
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+        openFailure_ = DiagnoseOpenFailure(device, error);
+        return false;
+    };
     handle = ::CreateFileA(portName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE) return fail();
     ::SetCommMask(handle, EV_RXCHAR);
     ::SetupComm(handle, 1024, 1024);
     ::PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
-    if (Configure() != 0) {
-        ::CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return false;
-    }
+    // GetCommState on a handle that is no serial line fails: ERROR_INVALID_FUNCTION.
+    if (Configure() != 0) return fail();
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;   // with the two zeros: a read returns at once
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 20;
     timeouts.WriteTotalTimeoutConstant = 200;
-    if (!::SetCommTimeouts(handle, &timeouts)) {
-        ::CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return false;
-    }
+    if (!::SetCommTimeouts(handle, &timeouts)) return fail();
     return true;
 }
 
