@@ -2,7 +2,7 @@
 // Configuration files (".ssi"): a counted marker "SSI-CFG" and the 196-byte little-endian image
 // of EncoderParameters; 204 bytes as this program writes them. The stream functions know only
 // the format; the file functions add opening, the 0-byte rule, safe replacement and the
-// file-error causes that the messages name.
+// file-error causes that the messages name. Paths are UTF-8 on every platform.
 #include <istream>
 #include <ostream>
 #include <string>

@@ -1,13 +1,11 @@
 #include "ui/main/PortDialog.h"
 
-#include <QCollator>
 #include <QComboBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
 
+#include "link/SerialDevices.h"
 #include "ui/main/CommandIds.h"
 
 namespace veltrin::ui {
@@ -52,16 +50,7 @@ QString CPortDialog::Device(int n) const {
 
 QStringList CPortDialog::SerialDevices() {
     QStringList devices;
-    QDir dev("/dev");
-    const QStringList names = dev.entryList({"ttyS*", "ttyUSB*", "ttyACM*"}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    QCollator numeric;
-    numeric.setNumericMode(true);
-    QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) { return numeric.compare(a, b) < 0; });
-    for (const QString& name : sorted) devices << dev.filePath(name);
-    QDir byId("/dev/serial/by-id");
-    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-        devices << link.filePath();
+    for (const std::string& device : ::veltrin::SerialDevices()) devices << QString::fromStdString(device);
     return devices;
 }
 

@@ -22,8 +22,8 @@ public:
     QString Device(int n) const;
     QComboBox* DeviceBox(int n) const;
 
-    /// The serial devices of this machine: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* and
-    /// /dev/serial/by-id/*.
+    /// The serial devices of this machine (link/SerialDevices.h): on Linux /dev/ttyS*,
+    /// /dev/ttyUSB*, /dev/ttyACM* and /dev/serial/by-id/*, on Windows the COM ports.
     static QStringList SerialDevices();
 
 private:
