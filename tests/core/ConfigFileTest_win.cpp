@@ -50,7 +50,7 @@ TEST_F(ConfigFileOnDisk, BackslashesAndDriveLettersAreAccepted) {
 TEST_F(ConfigFileOnDisk, NamesNoWindowsFileCanHaveAreABadPathAndWriteNothing) {
     for (const char* name : {"a?b.ssi", "a*b.ssi", "a<b.ssi", "a>b.ssi", "a|b.ssi", "a\"b.ssi", "a:b.ssi",
                              "a\x01" "b.ssi"}) {
-        const std::string path = PathOf(name);
+        const std::string path = Utf8FromPath(dir) + "\\" + name;   // "a:b.ssi" alone is b.ssi on drive A
         ConfigFileResult r = WriteConfigurationFile(path, Defaults());
         EXPECT_EQ(r.status, ConfigStatus::FileError) << name;
         EXPECT_EQ(r.cause, kFileErrorBadPath) << name;

@@ -18,7 +18,7 @@ TEST(SerialPortWin, NamesThatAreNoPortLeaveItClosed) {
     std::ofstream(file, std::ios::binary) << "keep";
     const std::string path = Utf8FromPath(file);
     for (const std::string& name : {path, std::string("NUL"), std::string("COM250"), std::string("\\\\.\\COM251"),
-                                    std::string("no-such-device"), std::string("")}) {
+                                    std::string("no-such-device")}) {
         CSerialPort port;
         port.SetDeviceOverride(name);
         EXPECT_FALSE(port.Open()) << name;
