@@ -71,7 +71,7 @@ CVeltrinApp* CVeltrinApp::Instance() { return g_app; }
 void CVeltrinApp::LoadLanguageLibrary() {
     // Missing or unreadable: German, without a message; language keeps its value.
     const QString path = QDir(programFolder).filePath(kEnglishResourceFile);
-    if (!languageLibrary.LoadFile(QFile::encodeName(path).toStdString())) return;
+    if (!languageLibrary.LoadFile(path.toStdString())) return;
     languageLibraryLoaded = true;
     UseResourceSet(&languageLibrary);
 }
@@ -93,11 +93,11 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     // up untitled, with the start-up values.
     arguments.clear();
     if (parser.isSet(deviceOption)) {
-        serialPort.SetDeviceOverride(QFile::encodeName(parser.value(deviceOption)).toStdString());
+        serialPort.SetDeviceOverride(parser.value(deviceOption).toStdString());
         arguments << "--device" << parser.value(deviceOption);
     }
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
-        serialPort.BindPort(n, QFile::encodeName(settings_.portDevice[n - 1]).toStdString());
+        serialPort.BindPort(n, settings_.portDevice[n - 1].toStdString());
 
     Link& link = TheLink();
     link.SetPort(&serialPort);
@@ -137,7 +137,7 @@ int CVeltrinApp::SetPort(int n) {
 
 void CVeltrinApp::BindPortDevice(int n, const QString& path) {
     settings_.SavePortDevice(n, path);
-    serialPort.BindPort(n, QFile::encodeName(path).toStdString());
+    serialPort.BindPort(n, path.toStdString());
 }
 
 QString CVeltrinApp::DocTypeField(int field) {
