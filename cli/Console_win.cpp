@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include "cli/Console.h"
 #include "res/Utf16_win.h"

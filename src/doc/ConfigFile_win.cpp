@@ -23,40 +23,53 @@ ConfigFileResult FileFailure(int cause) {
 // The cause the messages name for a system error code of a failed file call.
 int CauseOfSystemError(DWORD error) {
     switch (error) {
-    case ERROR_FILE_NOT_FOUND: return kFileErrorNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_DIRECTORY: return kFileErrorBadPath;
-    case ERROR_TOO_MANY_OPEN_FILES: return kFileErrorTooManyOpen;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-    case ERROR_FILE_READ_ONLY:
-    case ERROR_CANNOT_MAKE: return kFileErrorAccessDenied;
-    case ERROR_INVALID_HANDLE: return kFileErrorInvalidHandle;
-    case ERROR_CURRENT_DIRECTORY: return kFileErrorRemoveCurrentDir;
-    case ERROR_SEEK:
-    case ERROR_SECTOR_NOT_FOUND:
-    case ERROR_NEGATIVE_SEEK: return kFileErrorBadSeek;
-    case ERROR_NOT_READY:
-    case ERROR_BAD_UNIT:
-    case ERROR_CRC:
-    case ERROR_WRITE_FAULT:
-    case ERROR_READ_FAULT:
-    case ERROR_GEN_FAILURE:
-    case ERROR_IO_DEVICE: return kFileErrorHardIo;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_SHARING_BUFFER_EXCEEDED: return kFileErrorSharingViolation;
-    case ERROR_LOCK_VIOLATION: return kFileErrorLockViolation;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return kFileErrorDiskFull;
-    case ERROR_HANDLE_EOF: return kFileErrorEndOfFile;
-    default: return kFileErrorGeneral;
+        case ERROR_FILE_NOT_FOUND:
+            return kFileErrorNotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_DIRECTORY:
+            return kFileErrorBadPath;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return kFileErrorTooManyOpen;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_NETWORK_ACCESS_DENIED:
+        case ERROR_FILE_READ_ONLY:
+        case ERROR_CANNOT_MAKE:
+            return kFileErrorAccessDenied;
+        case ERROR_INVALID_HANDLE:
+            return kFileErrorInvalidHandle;
+        case ERROR_CURRENT_DIRECTORY:
+            return kFileErrorRemoveCurrentDir;
+        case ERROR_SEEK:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_NEGATIVE_SEEK:
+            return kFileErrorBadSeek;
+        case ERROR_NOT_READY:
+        case ERROR_BAD_UNIT:
+        case ERROR_CRC:
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+            return kFileErrorHardIo;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_SHARING_BUFFER_EXCEEDED:
+            return kFileErrorSharingViolation;
+        case ERROR_LOCK_VIOLATION:
+            return kFileErrorLockViolation;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return kFileErrorDiskFull;
+        case ERROR_HANDLE_EOF:
+            return kFileErrorEndOfFile;
+        default:
+            return kFileErrorGeneral;
     }
 }
 
@@ -83,7 +96,8 @@ bool WidePath(const std::string& path, std::wstring& wide) {
     if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) from = 4;
     for (std::size_t i = from; i < wide.size(); ++i) {
         const wchar_t c = wide[i];
-        if (c < 0x20 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*') return false;
+        if (c < 0x20 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
+            return false;
         if (c == L':' && i != from + 1) return false;
     }
     return true;
@@ -134,7 +148,8 @@ bool WriteAll(HANDLE h, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD written = 0;
-        if (!::WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr)) return false;
+        if (!::WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr))
+            return false;
         if (written == 0) {
             ::SetLastError(ERROR_DISK_FULL);
             return false;
@@ -170,7 +185,7 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
     }
     ConfigFileResult r;
     if (head.empty()) {
-        r.emptyFile = true;   // the open succeeds and the parameter set stays as it was
+        r.emptyFile = true;  // the open succeeds and the parameter set stays as it was
         return r;
     }
     std::istringstream in(head);
@@ -185,7 +200,7 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     if (target.empty()) return LastFailure();
 
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    Handle old;   // holds the old file locked until the new one is ready
+    Handle old;  // holds the old file locked until the new one is ready
     const DWORD found = ::GetFileAttributesW(target.c_str());
     if (found != INVALID_FILE_ATTRIBUTES) {
         if (found & FILE_ATTRIBUTE_DIRECTORY) return FileFailure(kFileErrorAccessDenied);
@@ -193,7 +208,7 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
         if (found & FILE_ATTRIBUTE_READONLY) return FileFailure(kFileErrorAccessDenied);
         old.h = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (!old.Valid()) return LastFailure();   // another program writes it: a sharing violation
+        if (!old.Valid()) return LastFailure();  // another program writes it: a sharing violation
         if (!OnDisk(old.h)) return FileFailure(kFileErrorAccessDenied);
         if (!LockWhole(old.h, true)) return FileFailure(kFileErrorSharingViolation);
         const std::wstring final = FinalPath(old.h);
@@ -226,8 +241,8 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     std::wstring temp;
     Handle out;
     for (int attempt = 0; attempt < 100 && !out.Valid(); ++attempt) {
-        temp = folder + L"~vt" + std::to_wstring(::GetCurrentProcessId() % 100000) + L"-" + std::to_wstring(attempt) +
-               L".tmp";
+        temp = folder + L"~vt" + std::to_wstring(::GetCurrentProcessId() % 100000) + L"-" +
+               std::to_wstring(attempt) + L".tmp";
         out.h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
         if (!out.Valid() && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
             return LastFailure();
@@ -239,7 +254,8 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     out.Close();
     // The old file is let go only now: a file that is open cannot be replaced.
     old.Close();
-    if (ok && !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok &&
+        !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         error = ::GetLastError();
     }

@@ -36,6 +36,8 @@ bool NumericLess(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void SortNumerically(std::vector<std::string>& names) { std::stable_sort(names.begin(), names.end(), NumericLess); }
+void SortNumerically(std::vector<std::string>& names) {
+    std::stable_sort(names.begin(), names.end(), NumericLess);
+}
 
 }  // namespace veltrin

@@ -16,7 +16,8 @@ std::vector<std::string> DevicesIn(const std::filesystem::path& folder, Keep kee
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code typeError;
-        if (keep(name) && std::filesystem::is_character_file(it->path(), typeError)) found.push_back(it->path().string());
+        if (keep(name) && std::filesystem::is_character_file(it->path(), typeError))
+            found.push_back(it->path().string());
     }
     return found;
 }

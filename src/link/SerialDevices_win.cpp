@@ -10,15 +10,16 @@ std::vector<std::string> SerialDevices() {
     // COM name ("COM3").
     std::vector<std::string> ports;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return ports;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameLength = 256;
         wchar_t data[64] = {};
-        DWORD type = 0, dataSize = sizeof data - sizeof(wchar_t);   // room for a terminator
-        const LONG r = ::RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                                       &dataSize);
+        DWORD type = 0, dataSize = sizeof data - sizeof(wchar_t);  // room for a terminator
+        const LONG r = ::RegEnumValueW(key, index, name, &nameLength, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data), &dataSize);
         if (r == ERROR_NO_MORE_ITEMS) break;
         if (r != ERROR_SUCCESS || type != REG_SZ) continue;
         std::wstring port(data, dataSize / sizeof(wchar_t));

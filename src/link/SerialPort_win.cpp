@@ -1,9 +1,9 @@
 // CSerialPort on Win32: the communications API with the time-outs that make reads return at once.
+#include <timeapi.h>
 #include <windows.h>
 
 #include <cctype>
 #include <cstdio>
-#include <timeapi.h>
 
 #include "link/SerialPort.h"
 #include "link/Timing.h"
@@ -38,8 +38,10 @@ std::string CSerialPort::DeviceForPort(int n) const {
 }
 
 void CSerialPort::BindPort(int n, const std::string& devicePath) {
-    if (devicePath.empty()) bindings_.erase(n);
-    else bindings_[n] = devicePath;
+    if (devicePath.empty())
+        bindings_.erase(n);
+    else
+        bindings_[n] = devicePath;
 }
 
 bool CSerialPort::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
@@ -64,7 +66,7 @@ bool CSerialPort::Open() {
     ::SetupComm(handle, 1024, 1024);
     ::PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;   // with the two zeros: a read returns at once
+    timeouts.ReadIntervalTimeout = MAXDWORD;  // with the two zeros: a read returns at once
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 20;
@@ -118,7 +120,7 @@ int CSerialPort::Configure() {
 
 void CSerialPort::SetRts(bool on) {
     if (!manualRts_ || handle == INVALID_HANDLE_VALUE) return;
-    ::EscapeCommFunction(handle, on ? SETRTS : CLRRTS);   // a line without modem lines: no error
+    ::EscapeCommFunction(handle, on ? SETRTS : CLRRTS);  // a line without modem lines: no error
 }
 
 int CSerialPort::Reopen(int n) {

@@ -78,8 +78,8 @@ Result RunCliProgram(const std::vector<std::string>& args) {
     si.hStdError = errWrite;
     PROCESS_INFORMATION pi{};
     Result r;
-    const BOOL started = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                          &si, &pi);
+    const BOOL started =
+        ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     ::CloseHandle(outWrite);
     ::CloseHandle(errWrite);
     EXPECT_TRUE(started) << ::GetLastError();
@@ -100,7 +100,8 @@ class CliProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("veltrin-cli-exe-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+              ("veltrin-cli-exe-" +
+               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -118,7 +119,7 @@ TEST_F(CliProgram, NamesBeyondAsciiArriveAsGiven) {
     Result r = RunCliProgram({"defaults", file});
     ASSERT_EQ(r.status, 0u) << r.err;
     EXPECT_EQ(std::filesystem::file_size(PathFromUtf8(file)), 204u);
-    ASSERT_EQ(RunCliProgram({"set", file, "revolutions=12"}).status, 0u);   // saved over it
+    ASSERT_EQ(RunCliProgram({"set", file, "revolutions=12"}).status, 0u);  // saved over it
     r = RunCliProgram({"show", "--json", file});
     ASSERT_EQ(r.status, 0u) << r.err;
     EXPECT_NE(r.out.find("\"revolutions\":12,"), std::string::npos) << r.out;

@@ -43,13 +43,14 @@ std::string Port(const char* variable) {
     return value ? value : "";
 }
 
-#define REQUIRE_PORT(name, variable)                                              \
-    const std::string name = Port(variable);                                      \
+#define REQUIRE_PORT(name, variable)         \
+    const std::string name = Port(variable); \
     ASSERT_FALSE(name.empty()) << variable << " is not set (scripts/test-windows.sh sets it)"
 
 class RecordingTrace : public WireTrace {
 public:
-    void OnBytes(WireDirection direction, const std::uint8_t* bytes, std::size_t count, Clock::time_point) override {
+    void OnBytes(WireDirection direction, const std::uint8_t* bytes, std::size_t count,
+                 Clock::time_point) override {
         Bytes& to = direction == WireDirection::Sent ? sent : received;
         to.insert(to.end(), bytes, bytes + count);
     }
@@ -99,7 +100,7 @@ TEST_F(ComPort, OpensExclusivelyAlsoAboveCom9) {
     ASSERT_TRUE(first.Open()) << encoder;
     EXPECT_EQ(first.DeviceName(), encoder);
     if (SystemRefusesSecondOpen()) {
-        EXPECT_FALSE(second.Open());   // another program holds it
+        EXPECT_FALSE(second.Open());  // another program holds it
         EXPECT_FALSE(second.IsOpen());
     }
     first.Close();
@@ -121,10 +122,11 @@ TEST_F(ComPort, RequestBlockAndReplyOnTheWire) {
     RecordingTrace trace;
     port.SetTrace(&trace);
     Link link(&port);
-    const std::uint8_t request[4] = {0x80, 0, 0, 31};   // the firmware version
+    const std::uint8_t request[4] = {0x80, 0, 0, 31};  // the firmware version
     ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
     ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
-    EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + link.replyBlock.count), "0104");
+    EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + link.replyBlock.count),
+              "0104");
     // STX, the block, DLE ETX and the block check; then our DLE for the reply's STX and the
     // confirmation.
     EXPECT_EQ(trace.sent, (Bytes{STX, 0x80, 0, 0, 31, DLE, ETX, 0x80 ^ 31 ^ 0x13, DLE, DLE}));
@@ -176,7 +178,7 @@ TEST_F(ComPort, SilentEncoderTimesOutAfterThreeAttempts) {
     EXPECT_FALSE(link.SendTelegramReportingError(kChannel, t, 4));
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(elapsed, 3 * (5 + 550));
-    EXPECT_EQ(trace.sent, (Bytes{STX, STX, STX}));   // three attempts, no error request
+    EXPECT_EQ(trace.sent, (Bytes{STX, STX, STX}));  // three attempts, no error request
     EXPECT_FALSE(link.deviceError.nakReceived);
     EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
     port.SetTrace(nullptr);
@@ -186,7 +188,7 @@ TEST_F(ComPort, SilentEncoderTimesOutAfterThreeAttempts) {
     CliRun r = Cli({"--device", silent, "--lang", "en", "read-all", file});
     EXPECT_EQ(r.status, cli::kExitDevice);
     EXPECT_EQ(r.err, "Encoder does not answer!\n");
-    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(file)));   // nothing written when read-all fails
+    EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(file)));  // nothing written when read-all fails
 }
 
 TEST_F(ComPort, RefusedTelegramFetchesAndNamesTheReason) {
@@ -212,7 +214,7 @@ TEST_F(ComPort, PortThatDoesNotOpenIsNamedAndNothingIsWritten) {
     const std::string message = "Der Anschluß COM 2 kann nicht geöffnet werden !\nGeber antwortet nicht !\n";
     CliRun r;
     if (SystemRefusesSecondOpen()) {
-        CSerialPort holder;   // another program holds the port
+        CSerialPort holder;  // another program holds the port
         holder.SetDeviceOverride(encoder);
         ASSERT_TRUE(holder.Open());
         r = Cli({"--device", encoder, "--port", "2", "query", "firmware"});

@@ -56,14 +56,16 @@ inline bool SameRecord(const EncoderParameters& a, const EncoderParameters& b) {
 class ConfigFileOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("veltrin-config-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() /
+            ("veltrin-config-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
     void TearDown() override {
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add);
         std::filesystem::remove_all(dir);
     }
     std::string PathOf(const char* name) const { return Utf8FromPath(dir / PathFromUtf8(name)); }

@@ -35,10 +35,10 @@ TEST_F(ConfigFileOnDisk, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_EQ(r.status, ConfigStatus::FileError);
     EXPECT_EQ(r.cause, kFileErrorDiskFull);
     EXPECT_EQ(Contents(path), before);
-    EXPECT_EQ(Entries(), 1u);   // the partly written file is gone
+    EXPECT_EQ(Entries(), 1u);  // the partly written file is gone
 
-    if (::geteuid() != 0) {   // root may write anywhere
-        ::chmod(dir.c_str(), 0555);   // no new file in the folder
+    if (::geteuid() != 0) {          // root may write anywhere
+        ::chmod(dir.c_str(), 0555);  // no new file in the folder
         r = WriteConfigurationFile(path, changed);
         ::chmod(dir.c_str(), 0755);
         EXPECT_EQ(r.cause, kFileErrorAccessDenied);

@@ -18,7 +18,8 @@ std::wstring Wide(const std::string& utf8) { return PathFromUtf8(utf8).wstring()
 // Another program's handle on a file, with the access and sharing it asked for.
 struct Holder {
     Holder(const std::string& path, DWORD access, DWORD share) {
-        h = ::CreateFileW(Wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        h = ::CreateFileW(Wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
     }
     ~Holder() {
         if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
@@ -29,7 +30,7 @@ struct Holder {
 TEST_F(ConfigFileOnDisk, BackslashesAndDriveLettersAreAccepted) {
     std::string path = PathOf("back.ssi");
     std::replace(path.begin(), path.end(), '/', '\\');
-    ASSERT_EQ(path[1], ':');   // a full path with its drive letter
+    ASSERT_EQ(path[1], ':');  // a full path with its drive letter
     EncoderParameters p = Defaults();
     p.revolutions = 17;
     ConfigFileResult r = WriteConfigurationFile(path, p);
@@ -49,8 +50,9 @@ TEST_F(ConfigFileOnDisk, BackslashesAndDriveLettersAreAccepted) {
 
 TEST_F(ConfigFileOnDisk, NamesNoWindowsFileCanHaveAreABadPathAndWriteNothing) {
     for (const char* name : {"a?b.ssi", "a*b.ssi", "a<b.ssi", "a>b.ssi", "a|b.ssi", "a\"b.ssi", "a:b.ssi",
-                             "a\x01" "b.ssi"}) {
-        const std::string path = Utf8FromPath(dir) + "\\" + name;   // "a:b.ssi" alone is b.ssi on drive A
+                             "a\x01"
+                             "b.ssi"}) {
+        const std::string path = Utf8FromPath(dir) + "\\" + name;  // "a:b.ssi" alone is b.ssi on drive A
         ConfigFileResult r = WriteConfigurationFile(path, Defaults());
         EXPECT_EQ(r.status, ConfigStatus::FileError) << name;
         EXPECT_EQ(r.cause, kFileErrorBadPath) << name;
@@ -67,7 +69,7 @@ TEST_F(ConfigFileOnDisk, ReservedDeviceNamesAreNoConfigurationFiles) {
         const std::string path = PathOf(name);
         EXPECT_FALSE(WriteConfigurationFile(path, Defaults()).ok()) << name;
         EncoderParameters p = Defaults();
-        EXPECT_FALSE(ReadConfigurationFile(path, p).ok()) << name;   // and no wait for a console
+        EXPECT_FALSE(ReadConfigurationFile(path, p).ok()) << name;  // and no wait for a console
     }
     EXPECT_EQ(Entries(), 0u);
 }
@@ -103,14 +105,15 @@ TEST_F(ConfigFileOnDisk, FileAnotherProgramWritesIsRefused) {
         // A lock of the whole file, as this program holds it while it replaces the file.
         Holder locker(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE);
         OVERLAPPED at{};
-        ASSERT_TRUE(::LockFileEx(locker.h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &at));
+        ASSERT_TRUE(::LockFileEx(locker.h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                                 MAXDWORD, &at));
         EncoderParameters back = Defaults();
         EXPECT_EQ(ReadConfigurationFile(path, back).cause, kFileErrorSharingViolation);
         EXPECT_EQ(WriteConfigurationFile(path, p).cause, kFileErrorSharingViolation);
     }
     EXPECT_EQ(Contents(path), before);
     EXPECT_EQ(Entries(), 1u);
-    EXPECT_TRUE(WriteConfigurationFile(path, p).ok());   // let go: saved
+    EXPECT_TRUE(WriteConfigurationFile(path, p).ok());  // let go: saved
 }
 
 // The new file is complete when the move fails (a reader that does not let the file be

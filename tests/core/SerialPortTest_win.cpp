@@ -17,8 +17,8 @@ TEST(SerialPortWin, NamesThatAreNoPortLeaveItClosed) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "veltrin-not-a-port.txt";
     std::ofstream(file, std::ios::binary) << "keep";
     const std::string path = Utf8FromPath(file);
-    for (const std::string& name : {path, std::string("NUL"), std::string("COM250"), std::string("\\\\.\\COM251"),
-                                    std::string("no-such-device")}) {
+    for (const std::string& name : {path, std::string("NUL"), std::string("COM250"),
+                                    std::string("\\\\.\\COM251"), std::string("no-such-device")}) {
         CSerialPort port;
         port.SetDeviceOverride(name);
         EXPECT_FALSE(port.Open()) << name;
