@@ -61,6 +61,14 @@ struct ConfigFileResult {
     bool ok() const { return status == ConfigStatus::Ok; }
 };
 
+/// The platform files read at most this much of a file: the format never needs more than a
+/// longest length prefix, a 16-bit marker and the record.
+inline constexpr std::size_t kConfigFileHeadLimit = 4096;
+
+/// Reads a file's first bytes (at most kConfigFileHeadLimit) into p: a 0-byte file succeeds
+/// without reading anything; otherwise ReadConfiguration decides.
+ConfigFileResult ReadConfigurationHead(const std::string& head, EncoderParameters& p);
+
 /// Opens path for reading (others may read it, not write it: a shared lock) and reads it into
 /// p. A 0-byte file succeeds without reading anything. Blocks only for the file system.
 ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameters& p);

@@ -177,20 +177,13 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
     // record: read a bounded head and ignore the rest.
     std::string head;
     char chunk[1024];
-    while (head.size() < 4096) {
+    while (head.size() < kConfigFileHeadLimit) {
         DWORD got = 0;
         if (!::ReadFile(file.h, chunk, sizeof chunk, &got, nullptr)) return LastFailure();
         if (got == 0) break;
         head.append(chunk, got);
     }
-    ConfigFileResult r;
-    if (head.empty()) {
-        r.emptyFile = true;  // the open succeeds and the parameter set stays as it was
-        return r;
-    }
-    std::istringstream in(head);
-    r.status = ReadConfiguration(in, p);
-    return r;
+    return ReadConfigurationHead(head, p);
 }
 
 ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderParameters& p) {

@@ -78,6 +78,14 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
+    /// Opens port on device and puts the trace and a link of the test's own on it.
+    ::testing::AssertionResult Open(CSerialPort& port, const std::string& device) {
+        port.SetDeviceOverride(device);
+        if (!port.Open()) return ::testing::AssertionFailure() << device << " does not open";
+        port.SetTrace(&trace);
+        link.SetPort(&port);
+        return ::testing::AssertionSuccess();
+    }
     CliRun Cli(const std::vector<std::string>& args) {
         std::ostringstream out, err;
         int status = cli::RunCli(args, out, err, hooks);
@@ -87,6 +95,8 @@ protected:
 
     std::filesystem::path dir;
     cli::CliHooks hooks;
+    RecordingTrace trace;
+    Link link;
 };
 
 }  // namespace
@@ -117,11 +127,7 @@ TEST_F(ComPort, OpensExclusivelyAlsoAboveCom9) {
 TEST_F(ComPort, RequestBlockAndReplyOnTheWire) {
     REQUIRE_PORT(encoder, "VELTRIN_COM_ENCODER");
     CSerialPort port;
-    port.SetDeviceOverride(encoder);
-    ASSERT_TRUE(port.Open());
-    RecordingTrace trace;
-    port.SetTrace(&trace);
-    Link link(&port);
+    ASSERT_TRUE(Open(port, encoder));
     const std::uint8_t request[4] = {0x80, 0, 0, 31};  // the firmware version
     ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
     ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
@@ -132,7 +138,6 @@ TEST_F(ComPort, RequestBlockAndReplyOnTheWire) {
     EXPECT_EQ(trace.sent, (Bytes{STX, 0x80, 0, 0, 31, DLE, ETX, 0x80 ^ 31 ^ 0x13, DLE, DLE}));
     const std::uint8_t bcc = '0' ^ '1' ^ '0' ^ '4' ^ 0x13;
     EXPECT_EQ(trace.received, (Bytes{DLE, DLE, STX, '0', '1', '0', '4', DLE, ETX, bcc}));
-    port.SetTrace(nullptr);
 }
 
 TEST_F(ComPort, QueryReadAllSendAllAndActualValues) {
@@ -168,11 +173,7 @@ TEST_F(ComPort, QueryReadAllSendAllAndActualValues) {
 TEST_F(ComPort, SilentEncoderTimesOutAfterThreeAttempts) {
     REQUIRE_PORT(silent, "VELTRIN_COM_SILENT");
     CSerialPort port;
-    port.SetDeviceOverride(silent);
-    ASSERT_TRUE(port.Open());
-    RecordingTrace trace;
-    port.SetTrace(&trace);
-    Link link(&port);
+    ASSERT_TRUE(Open(port, silent));  // the link keeps the start-up time-outs
     const std::uint8_t t[4] = {0x80, 0, 0, 1};
     const auto start = Clock::now();
     EXPECT_FALSE(link.SendTelegramReportingError(kChannel, t, 4));
@@ -181,7 +182,6 @@ TEST_F(ComPort, SilentEncoderTimesOutAfterThreeAttempts) {
     EXPECT_EQ(trace.sent, (Bytes{STX, STX, STX}));  // three attempts, no error request
     EXPECT_FALSE(link.deviceError.nakReceived);
     EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
-    port.SetTrace(nullptr);
     port.Close();
 
     const std::string file = PathOf("never.ssi");
@@ -194,9 +194,7 @@ TEST_F(ComPort, SilentEncoderTimesOutAfterThreeAttempts) {
 TEST_F(ComPort, RefusedTelegramFetchesAndNamesTheReason) {
     REQUIRE_PORT(refusing, "VELTRIN_COM_REFUSING");
     CSerialPort port;
-    port.SetDeviceOverride(refusing);
-    ASSERT_TRUE(port.Open());
-    Link link(&port);
+    ASSERT_TRUE(Open(port, refusing));
     link.timing = *hooks.timing;
     const std::uint8_t t[4] = {1, 0, 0, 7};
     EXPECT_FALSE(link.SendTelegramReportingError(kChannel, t, 4));

@@ -120,11 +120,10 @@ TEST_F(ConfigFileOnDisk, FileAnotherProgramWritesIsRefused) {
 // replaced): the old file stays as it was and the new one is removed.
 TEST_F(ConfigFileOnDisk, FailedReplaceKeepsTheOldFile) {
     const std::string path = PathOf("keep.ssi");
-    EncoderParameters old = Defaults();
-    old.internalPreset = 4711;
-    ASSERT_TRUE(WriteConfigurationFile(path, old).ok());
+    ASSERT_TRUE(WriteConfigurationFile(path, Defaults()).ok());
     const Bytes before = Contents(path);
     EncoderParameters changed = Defaults();
+    changed.revolutions = 5;
     {
         Holder reader(path, GENERIC_READ, FILE_SHARE_READ);
         ASSERT_NE(reader.h, INVALID_HANDLE_VALUE);
