@@ -1,6 +1,7 @@
 // CSerialPort on Win32: the communications API with the time-outs that make reads return at once.
-#include <timeapi.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <timeapi.h>
 
 #include <cctype>
 #include <cstdio>
