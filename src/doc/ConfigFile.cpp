@@ -1,5 +1,6 @@
 // The configuration file format on streams: the counted marker and the record. No file system
-// here; opening, locking and safe replacement are in the platform files (ConfigFile_unix.cpp).
+// here; opening, locking and safe replacement are in the platform files (ConfigFile_unix.cpp,
+// ConfigFile_win.cpp).
 #include "doc/ConfigFile.h"
 
 #include <climits>
