@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CliFixture.h"
 #include "res/ProgramFolder.h"
 #include "res/Utf16_win.h"
 #include "res/Utf8Path.h"
@@ -96,20 +97,11 @@ Result RunCliProgram(const std::vector<std::string>& args) {
     return r;
 }
 
-class CliProgram : public ::testing::Test {
+class CliProgram : public cli::test::CliFixture {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("veltrin-cli-exe-" +
-               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string PathOf(const std::string& name) const { return Utf8FromPath(dir / PathFromUtf8(name)); }
     std::size_t Entries() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
     }
-    std::filesystem::path dir;
 };
 
 }  // namespace

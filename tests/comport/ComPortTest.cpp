@@ -18,8 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
-#include "doc/ConfigFile.h"
+#include "CliFixture.h"
 #include "link/Link.h"
 #include "link/SerialDevices.h"
 #include "link/SerialPort.h"
@@ -57,26 +56,18 @@ public:
     Bytes sent, received;
 };
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
+using cli::test::CliRun;
 
-class ComPort : public ::testing::Test {
+class ComPort : public cli::test::CliFixture {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("veltrin-com-" + std::to_string(Clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(dir);
+        CliFixture::SetUp();
         // Shorter than at start-up, with room for Wine's slower way to the line.
-        LinkTiming timing;
-        timing.handshakeTimeoutMs = {200, 200, 0};
-        timing.charTimeoutMs = {100, 100, 0};
-        hooks.timing = timing;
+        hooks.timing->handshakeTimeoutMs = {200, 200, 0};
+        hooks.timing->charTimeoutMs = {100, 100, 0};
         // Each run of veltrin-cli starts without an earlier failure, as a process of its own does.
         TheLink().deviceError = DeviceErrorState{};
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     /// Opens port on device and puts the trace and a link of the test's own on it.
     ::testing::AssertionResult Open(CSerialPort& port, const std::string& device) {
@@ -86,15 +77,7 @@ protected:
         link.SetPort(&port);
         return ::testing::AssertionSuccess();
     }
-    CliRun Cli(const std::vector<std::string>& args) {
-        std::ostringstream out, err;
-        int status = cli::RunCli(args, out, err, hooks);
-        return {status, out.str(), err.str()};
-    }
-    std::string PathOf(const std::string& name) const { return Utf8FromPath(dir / PathFromUtf8(name)); }
 
-    std::filesystem::path dir;
-    cli::CliHooks hooks;
     RecordingTrace trace;
     Link link;
 };
