@@ -35,7 +35,7 @@ struct Options {
     int port = 1;
     bool extended = false;
     bool trace = false;
-    std::string lang = "de";
+    std::string lang;  ///< "de", "en", or empty: the settings or the environment decide
 };
 
 /// Which flags (no value) and options (one value) a command takes after its name.

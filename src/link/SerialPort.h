@@ -32,6 +32,8 @@ public:
 
     bool IsOpen() const override;
     int PortNumber() const override { return portNumber; }
+    /// Why the last Open failed: the device and the system's reason; None after a good Open.
+    PortDiagnosis OpenFailure() const override { return openFailure_; }
     std::uint32_t InputCount() override;
     bool WaitForInput(int timeoutMs) override;
     std::uint32_t Read(std::uint32_t count) override;
@@ -65,6 +67,7 @@ public:
 private:
     std::map<int, std::string> bindings_;
     std::string deviceOverride_;
+    PortDiagnosis openFailure_;
     bool manualRts_ = false;   // raise/drop RTS around each write (the driver does not toggle it)
     void SetRts(bool on);
 #ifndef _WIN32

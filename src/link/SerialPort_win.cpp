@@ -50,34 +50,36 @@ bool CSerialPort::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 bool CSerialPort::Open() {
     std::string device = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
     std::snprintf(portName, sizeof portName, "%s", device.c_str());
+    // A failed step keeps the system's reason for the port message.
+    openFailure_ = {};
+    auto fail = [&](DWORD error) {
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+        openFailure_ = DiagnoseOpenFailure(device, static_cast<int>(error));
+        return false;
+    };
     std::wstring path;
-    if (device.empty() || !WideFromUtf8(DevicePath(device), path)) return false;
+    if (device.empty() || !WideFromUtf8(DevicePath(device), path)) return fail(ERROR_INVALID_NAME);
     // Exclusive (no sharing): a port another program holds is refused here.
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return fail(::GetLastError());
     // Only a character device can be an encoder's line; a file named by mistake is left as it
     // was, untouched by the set-up below.
-    if (::GetFileType(h) != FILE_TYPE_CHAR) {
-        ::CloseHandle(h);
-        return false;
-    }
-    handle = h;
+    if (::GetFileType(handle) != FILE_TYPE_CHAR) return fail(ERROR_INVALID_FUNCTION);
     ::SetCommMask(handle, EV_RXCHAR);
     ::SetupComm(handle, 1024, 1024);
     ::PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    // GetCommState on a handle that is no serial line (a console, NUL) fails:
+    // ERROR_INVALID_FUNCTION.
+    if (Configure() != 0) return fail(::GetLastError());
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;  // with the two zeros: a read returns at once
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 20;
     timeouts.WriteTotalTimeoutConstant = 200;
-    // Configure fails on anything that is not a communications device (a console, NUL).
-    if (Configure() != 0 || !::SetCommTimeouts(handle, &timeouts)) {
-        ::CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return false;
-    }
+    if (!::SetCommTimeouts(handle, &timeouts)) return fail(::GetLastError());
     // The procedure's pauses and polls are milliseconds; the system's default timer steps are
     // about 15 ms. Finer steps while the port is open.
     ::timeBeginPeriod(1);

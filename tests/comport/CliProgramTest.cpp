@@ -134,7 +134,8 @@ TEST_F(CliProgram, BadNamesEndAsOnLinuxWithNothingWritten) {
     EXPECT_EQ(Entries(), 0u);
     r = RunCliProgram({"--device", PathOf("no-port"), "ram-defaults"});
     EXPECT_EQ(r.status, 1u);
-    EXPECT_EQ(r.err, "Der Anschluß COM 1 kann nicht geöffnet werden !\nGeber antwortet nicht !\n");
+    EXPECT_EQ(r.err, "Der Anschluß COM 1 kann nicht geöffnet werden !\n" + PathOf("no-port") +
+                         " gibt es nicht.\nGeber antwortet nicht !\n");
     EXPECT_EQ(Entries(), 0u);
     EXPECT_EQ(RunCliProgram({"--version"}).out, "veltrin-cli 1.04\n");
 }

@@ -190,9 +190,12 @@ TEST_F(ComPort, RefusedTelegramFetchesAndNamesTheReason) {
     EXPECT_EQ(r.err, "Geber meldet KP-Nummer nur lesbar !\n");
 }
 
+// The port message names the port number; its second line the device and why it did not open.
 TEST_F(ComPort, PortThatDoesNotOpenIsNamedAndNothingIsWritten) {
     REQUIRE_PORT(encoder, "VELTRIN_COM_ENCODER");
-    const std::string message = "Der Anschluß COM 2 kann nicht geöffnet werden !\nGeber antwortet nicht !\n";
+    auto message = [](const std::string& reason) {
+        return "Der Anschluß COM 2 kann nicht geöffnet werden !\n" + reason + "\nGeber antwortet nicht !\n";
+    };
     CliRun r;
     if (SystemRefusesSecondOpen()) {
         CSerialPort holder;  // another program holds the port
@@ -200,15 +203,20 @@ TEST_F(ComPort, PortThatDoesNotOpenIsNamedAndNothingIsWritten) {
         ASSERT_TRUE(holder.Open());
         r = Cli({"--device", encoder, "--port", "2", "query", "firmware"});
         EXPECT_EQ(r.status, cli::kExitDevice);
-        EXPECT_EQ(r.err, message);
+        EXPECT_EQ(r.err, message(encoder + " wird bereits benutzt."));
     }
     // Names that are no COM port: a file (left as it was), a device of another kind, nothing.
     const std::string file = PathOf("not-a-port.txt");
     std::ofstream(PathFromUtf8(file), std::ios::binary) << "keep";
-    for (const std::string& device : {file, std::string("NUL"), std::string("COM249")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {file, file + " ist keine serielle Schnittstelle."},
+        {"NUL", "NUL ist keine serielle Schnittstelle."},
+        {"COM249", "COM249 gibt es nicht."},
+    };
+    for (const auto& [device, reason] : cases) {
         r = Cli({"--device", device, "--port", "2", "eeprom-store"});
         EXPECT_EQ(r.status, cli::kExitDevice) << device;
-        EXPECT_EQ(r.err, message) << device;
+        EXPECT_EQ(r.err, message(reason)) << device;
     }
     std::ifstream in(PathFromUtf8(file), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");

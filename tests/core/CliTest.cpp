@@ -3,6 +3,7 @@
 // commands are in CliFileTest.cpp.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -152,7 +153,86 @@ TEST_F(CliTest, EncoderFailuresExitWithOne) {
 TEST_F(CliTest, PortThatDoesNotOpen) {
     CliRun r = Cli({"--device", PathOf("no-such-tty"), "--port", "2", "query", "firmware"});
     EXPECT_EQ(r.status, kExitDevice);
-    EXPECT_EQ(r.err, "Der Anschluß COM 2 kann nicht geöffnet werden !\nGeber antwortet nicht !\n");
+    EXPECT_EQ(r.err, "Der Anschluß COM 2 kann nicht geöffnet werden !\n" + PathOf("no-such-tty") +
+                         " gibt es nicht.\nGeber antwortet nicht !\n");
+}
+
+// The language: --lang, else the program's settings (the INI file under XDG_CONFIG_HOME or
+// ~/.config), else LC_ALL, LC_MESSAGES, LANG, else German. The test surroundings start with no
+// settings and no language in the environment.
+TEST_F(CliTest, LanguageFromOptionThenSettingsThenEnvironment) {
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    auto store = [](const std::string& folder, const std::string& text) {
+        std::filesystem::create_directories(folder + "/Veltrin");
+        std::ofstream(folder + "/Veltrin/Veltrin.conf") << text;
+    };
+    auto says = [&](std::vector<std::string> options) {
+        options.push_back("frobnicate");
+        const std::string err = Cli(options).err;
+        if (err.rfind("Unknown command: frobnicate\n", 0) == 0) return "en";
+        if (err.rfind("Unbekannter Befehl: frobnicate\n", 0) == 0) return "de";
+        return "?";
+    };
+    EXPECT_STREQ(says({}), "de");
+
+    // The environment: the first of LC_ALL, LC_MESSAGES, LANG that is set.
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    EXPECT_STREQ(says({}), "en");
+    ::setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+    EXPECT_STREQ(says({}), "de");
+    ::setenv("LC_ALL", "en_GB.UTF-8", 1);
+    EXPECT_STREQ(says({}), "en");
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
+    ::setenv("LANG", "C.UTF-8", 1);
+    EXPECT_STREQ(says({}), "de");
+
+    // The settings come before the environment; only a number under [Global] counts.
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    store(config, "[Global]\nPort=2\nLanguage=0\n");
+    EXPECT_STREQ(says({}), "de");
+    ::setenv("LANG", "de_DE.UTF-8", 1);
+    store(config, "[Recent%20File%20List]\nFile1=/tmp/a.ssi\n\n[Global]\r\nLanguage = 1\r\n");
+    EXPECT_STREQ(says({}), "en");
+    store(config, "[Other]\nLanguage=1\n[Global]\nLanguage=English\n");
+    EXPECT_STREQ(says({}), "de");  // no usable setting: LANG decides
+
+    // --lang comes first of all; a value it does not know leaves the choice to the others.
+    store(config, "[Global]\nLanguage=1\n");
+    EXPECT_STREQ(says({"--lang", "de"}), "de");
+    store(config, "[Global]\nLanguage=0\n");
+    EXPECT_STREQ(says({"--lang", "en"}), "en");
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    std::filesystem::remove(config + "/Veltrin/Veltrin.conf");
+    CliRun bad = Cli({"--lang", "fr", "show", "x"});
+    EXPECT_EQ(bad.status, kExitUsage);
+    EXPECT_EQ(bad.err.rfind("Language de or en expected, not: fr\n", 0), 0u) << bad.err;
+
+    // Without XDG_CONFIG_HOME the settings lie in ~/.config.
+    ::setenv("LANG", "de_DE.UTF-8", 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", dir.c_str(), 1);
+    store(dir.string() + "/.config", "[Global]\nLanguage=1\n");
+    EXPECT_STREQ(says({}), "en");
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::unsetenv("LANG");
+}
+
+TEST_F(CliTest, WrongOptionIsReportedInTheChosenLanguage) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--lang", "en", "--bogus", "show", "x"},
+                                                                  {"--bogus", "--lang", "en", "show", "x"}}) {
+        CliRun r = Cli(args);
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_EQ(r.err,
+                  "Unknown option: --bogus\nUsage: veltrin-cli [options] COMMAND [arguments]; more with "
+                  "veltrin-cli --help\n");
+    }
+    CliRun missing = Cli({"--lang", "en", "--device"});
+    EXPECT_EQ(missing.err.rfind("--device needs a value.\n", 0), 0u) << missing.err;
+    // The first wrong option is reported, and --help behind it does not hide it.
+    CliRun first = Cli({"--port", "x", "--bogus", "--help", "actual"});
+    EXPECT_EQ(first.status, kExitUsage);
+    EXPECT_EQ(first.err.rfind("Keine gültige Zahl: x\n", 0), 0u) << first.err;
 }
 
 TEST_F(CliTest, TraceShowsEveryByte) {

@@ -143,7 +143,12 @@ void CMainFrame::RebuildRecentFileMenu() {
 QAction* CMainFrame::Action(int commandId) const { return findChild<QAction*>(QString::number(commandId)); }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(app_.Document().Title() + " - " + app::CVeltrinApp::DocTypeField(1));
+    // Unsaved changes show as an asterisk behind the document title ("[*]" is where Qt puts it).
+    const bool modified = app_.Document().IsModified();
+    setWindowModified(false);
+    setWindowTitle(app_.Document().Title() + (modified ? "[*]" : "") + " - " +
+                   app::CVeltrinApp::DocTypeField(1));
+    setWindowModified(modified);
 }
 
 void CMainFrame::RunCommand(int commandId) {

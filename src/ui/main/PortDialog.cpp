@@ -1,11 +1,16 @@
 #include "ui/main/PortDialog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
+#include "link/PortDiagnosis.h"
 #include "link/SerialDevices.h"
+#include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
 
 namespace veltrin::ui {
@@ -24,8 +29,22 @@ CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, 
         box->setMinimumContentsLength(24);
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         label->setBuddy(box);
-        Grid()->addWidget(box, i, 3);
+        auto* state = new QLabel(this);
+        state->setObjectName(QStringLiteral("Port%1State").arg(i + 1));
+        state->setTextFormat(Qt::PlainText);
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(DluY(2));
+        cell->addWidget(box);
+        cell->addWidget(state);
+        Grid()->addLayout(cell, i, 3);
+        // The state stands under the list: the port's button and label line up with the list.
+        for (QWidget* w : {static_cast<QWidget*>(Button(i)), static_cast<QWidget*>(label)}) {
+            w->setMinimumHeight(box->sizeHint().height());
+            Grid()->setAlignment(w, Qt::AlignTop);
+        }
         devices_[i] = box;
+        states_[i] = state;
+        connect(box, &QComboBox::editTextChanged, this, [this, i] { UpdateState(i + 1); });
     }
     auto* hint = new QLabel(Text("hint"), this);
     hint->setObjectName("hint");
@@ -41,6 +60,32 @@ void CPortDialog::SetDevice(int n, const QString& device, const QString& default
     if (!box) return;
     box->lineEdit()->setPlaceholderText(defaultDevice);
     box->setEditText(device);
+    UpdateState(n);
+}
+
+void CPortDialog::SetOpenDevice(const QString& device) {
+    openDevice_ = device;
+    for (int n = 1; n <= 2; ++n) UpdateState(n);
+}
+
+QString CPortDialog::DeviceState(int n) const {
+    return n >= 1 && n <= 2 ? states_[n - 1]->text() : QString();
+}
+
+void CPortDialog::UpdateState(int n) {
+    QComboBox* box = DeviceBox(n);
+    if (!box) return;
+    // An empty entry stands for the default device, which the placeholder shows.
+    QString device = box->currentText().trimmed();
+    if (device.isEmpty()) device = box->lineEdit()->placeholderText();
+    QString state;
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    if (!openDevice_.isEmpty() && !canonical.isEmpty() &&
+        canonical == QFileInfo(openDevice_).canonicalFilePath())
+        state = Res("port.state.ours");
+    else
+        state = QString::fromStdString(PortStateText(CheckDevice(device.toStdString())));
+    states_[n - 1]->setText(state);
 }
 
 QString CPortDialog::Device(int n) const {
