@@ -13,9 +13,24 @@ VELTRIN_PACKAGES=(
   poppler-utils
 )
 
+# For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
+# wine64 puts its programs into Wine's library folder, not on PATH.
+VELTRIN_WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine64
+)
+
 veltrin_install_deps() {
+  veltrin_install_packages "${VELTRIN_PACKAGES[@]}"
+}
+
+veltrin_install_windows_deps() {
+  veltrin_install_packages "${VELTRIN_PACKAGES[@]}" "${VELTRIN_WINDOWS_PACKAGES[@]}"
+}
+
+veltrin_install_packages() {
   local missing=()
-  for p in "${VELTRIN_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then

@@ -86,7 +86,7 @@ int HandleCommandLine(const QStringList& arguments, std::ostream& out, std::ostr
     ResourceSet english;
     const bool englishSet =
         settings.language != 0 &&
-        CVeltrinApp::LoadEnglishResources(english, QFile::decodeName(veltrin::DataFolder().c_str()));
+        CVeltrinApp::LoadEnglishResources(english, QString::fromStdString(veltrin::DataFolder()));
     if (englishSet) UseResourceSet(&english);
     struct Restore {
         bool active;

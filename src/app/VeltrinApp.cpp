@@ -51,7 +51,7 @@ CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
     ExtendedMode = 0;
     ui::ClearHelpTopic();
     TheLink().linkUsed = false;
-    programFolder = QFile::decodeName(DataFolder().c_str());
+    programFolder = QString::fromStdString(DataFolder());
 }
 
 CVeltrinApp::~CVeltrinApp() {
@@ -73,7 +73,7 @@ CVeltrinApp* CVeltrinApp::Instance() { return g_app; }
 
 bool CVeltrinApp::LoadEnglishResources(ResourceSet& set, const QString& folder) {
     const QString path = QDir(folder).filePath(kEnglishResourceFile);
-    return set.LoadFile(QFile::encodeName(path).toStdString());
+    return set.LoadFile(path.toStdString());
 }
 
 void CVeltrinApp::LoadLanguageLibrary() {
@@ -98,11 +98,11 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     // up untitled, with the start-up values.
     arguments.clear();
     if (options.deviceGiven) {
-        serialPort.SetDeviceOverride(QFile::encodeName(options.device).toStdString());
+        serialPort.SetDeviceOverride(options.device.toStdString());
         arguments << "--device" << options.device;
     }
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
-        serialPort.BindPort(n, QFile::encodeName(settings_.portDevice[n - 1]).toStdString());
+        serialPort.BindPort(n, settings_.portDevice[n - 1].toStdString());
 
     Link& link = TheLink();
     link.SetPort(&serialPort);
@@ -143,7 +143,7 @@ int CVeltrinApp::SetPort(int n) {
 
 void CVeltrinApp::BindPortDevice(int n, const QString& path) {
     settings_.SavePortDevice(n, path);
-    serialPort.BindPort(n, QFile::encodeName(path).toStdString());
+    serialPort.BindPort(n, path.toStdString());
 }
 
 QString CVeltrinApp::DocTypeField(int field) {

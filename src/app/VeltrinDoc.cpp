@@ -15,7 +15,8 @@ constexpr unsigned kAskStoreEeprom = 57666;     // "Sollen die Daten im EEPROM g
 constexpr unsigned kConfirmStoreEeprom = 57667;
 constexpr unsigned kAskSaveFile = 57668;        // "Sollen die Daten in einer Datei gespeichert werden ?"
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The core takes paths as UTF-8 on every platform (on Windows it hands them to the wide API).
+std::string LocalPath(const QString& path) { return path.toStdString(); }
 }  // namespace
 
 CVeltrinDoc::CVeltrinDoc(CVeltrinApp& app) : app_(app) {}

@@ -2,7 +2,7 @@
 // Configuration files (".ssi"): a counted marker "SSI-CFG" and the 196-byte little-endian image
 // of EncoderParameters; 204 bytes as this program writes them. The stream functions know only
 // the format; the file functions add opening, the 0-byte rule, safe replacement and the
-// file-error causes that the messages name.
+// file-error causes that the messages name. Paths are UTF-8 on every platform.
 #include <istream>
 #include <ostream>
 #include <string>
@@ -60,6 +60,14 @@ struct ConfigFileResult {
     bool emptyFile = false;   ///< a 0-byte file: nothing read, the parameter set unchanged
     bool ok() const { return status == ConfigStatus::Ok; }
 };
+
+/// The platform files read at most this much of a file: the format never needs more than a
+/// longest length prefix, a 16-bit marker and the record.
+inline constexpr std::size_t kConfigFileHeadLimit = 4096;
+
+/// Reads a file's first bytes (at most kConfigFileHeadLimit) into p: a 0-byte file succeeds
+/// without reading anything; otherwise ReadConfiguration decides.
+ConfigFileResult ReadConfigurationHead(const std::string& head, EncoderParameters& p);
 
 /// Opens path for reading (others may read it, not write it: a shared lock) and reads it into
 /// p. A 0-byte file succeeds without reading anything. Blocks only for the file system.

@@ -71,7 +71,9 @@ PortDiagnosis CheckDevice(const std::string& device) {
     if (device.empty() || ::QueryDosDeviceA(DosName(device).c_str(), target, sizeof target) == 0)
         return DiagnoseOpenFailure(device, ERROR_FILE_NOT_FOUND);
     // Whether another program holds it shows only by trying; the handle is closed at once.
-    HANDLE h = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    // As \\.\COMn: COM10 and above open only in that form.
+    const std::string path = "\\\\.\\" + DosName(device);
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return DiagnoseOpenFailure(device, static_cast<int>(::GetLastError()));
     ::CloseHandle(h);

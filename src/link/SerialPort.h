@@ -42,7 +42,7 @@ public:
     void Purge() override;
 
     /// The device COM n stands for: a binding, else the platform's default
-    /// (/dev/ttyS<n-1> on Linux, COM<n> on Windows).
+    /// (/dev/ttyS<n-1> on Linux, COM<n> on Windows, opened as \\.\COM<n>).
     std::string DeviceForPort(int n) const;
     /// Binds COM n to a device path (empty path: back to the default).
     void BindPort(int n, const std::string& devicePath);
@@ -68,12 +68,12 @@ private:
     std::map<int, std::string> bindings_;
     std::string deviceOverride_;
     PortDiagnosis openFailure_;
+    bool manualRts_ = false;   // raise/drop RTS around each write (the driver does not toggle it)
+    void SetRts(bool on);
 #ifndef _WIN32
     struct termios savedSettings_ {};
     bool haveSavedSettings_ = false;
-    bool manualRts_ = false;       // raise/drop RTS around each write (no RS-485 mode in the driver)
     std::uint32_t lastErrorCount_ = 0;
-    void SetRts(bool on);
 #endif
 };
 

@@ -1,18 +1,15 @@
 #include "ui/main/PortDialog.h"
 
-#include <QCollator>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "link/PortDiagnosis.h"
+#include "link/SerialDevices.h"
 #include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
 
@@ -87,7 +84,7 @@ void CPortDialog::UpdateState(int n) {
         canonical == QFileInfo(openDevice_).canonicalFilePath())
         state = Res("port.state.ours");
     else
-        state = QString::fromStdString(PortStateText(CheckDevice(QFile::encodeName(device).toStdString())));
+        state = QString::fromStdString(PortStateText(CheckDevice(device.toStdString())));
     states_[n - 1]->setText(state);
 }
 
@@ -98,16 +95,7 @@ QString CPortDialog::Device(int n) const {
 
 QStringList CPortDialog::SerialDevices() {
     QStringList devices;
-    QDir dev("/dev");
-    const QStringList names = dev.entryList({"ttyS*", "ttyUSB*", "ttyACM*"}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    QCollator numeric;
-    numeric.setNumericMode(true);
-    QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) { return numeric.compare(a, b) < 0; });
-    for (const QString& name : sorted) devices << dev.filePath(name);
-    QDir byId("/dev/serial/by-id");
-    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-        devices << link.filePath();
+    for (const std::string& device : ::veltrin::SerialDevices()) devices << QString::fromStdString(device);
     return devices;
 }
 

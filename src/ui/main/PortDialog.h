@@ -29,8 +29,8 @@ public:
     /// The state shown for COM n.
     QString DeviceState(int n) const;
 
-    /// The serial devices of this machine: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* and
-    /// /dev/serial/by-id/*.
+    /// The serial devices of this machine (link/SerialDevices.h): on Linux /dev/ttyS*,
+    /// /dev/ttyUSB*, /dev/ttyACM* and /dev/serial/by-id/*, on Windows the COM ports.
     static QStringList SerialDevices();
 
 private:
