@@ -103,11 +103,16 @@ std::string ReportText(const ReportInput& in) {
     out += ResText("report.file") + ": " + in.fileName + "\n";
     out += ResText("report.date") + ": " + in.date + "\n";
     if (verified) out += ResText("report.firmware") + ": " + in.verify->firmware + "\n";
-    out += "\n" + row(ResText("verify.head.parameter"),
-                      ResText(verified ? "verify.head.document" : "verify.head.value"),
-                      ResText("verify.head.encoder"), ResText("verify.head.status"));
+    out += '\n';
+    out += row(ResText("verify.head.parameter"),
+               ResText(verified ? "verify.head.document" : "verify.head.value"),
+               ResText("verify.head.encoder"), ResText("verify.head.status"));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i == 0 || lines[i].group != lines[i - 1].group) out += "\n" + GroupText(lines[i].group) + "\n";
+        if (i == 0 || lines[i].group != lines[i - 1].group) {
+            out += '\n';
+            out += GroupText(lines[i].group);
+            out += '\n';
+        }
         out += row(lines[i].label, lines[i].value, lines[i].encoder, lines[i].status);
     }
     out += "\n";

@@ -1,5 +1,5 @@
-// Verify against the simulated encoder and the comparison of two configurations: what "Alles
-// Senden" writes counts, the cases it leaves out are named, and only read requests go out.
+// Verify against the simulated encoder: what "Alles Senden" writes counts, the cases it leaves
+// out are named, and only read requests go out; the labels in both languages.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 
 #include "ParamsSimFixture.h"
 #include "RandomSet.h"
+#include "VerifyRows.h"
 #include "doc/Verify.h"
 #include "params/ReadAllSteps.h"
 #include "res/Resources.h"
@@ -15,36 +16,13 @@ using namespace veltrin;
 using veltrin::test::Generator;
 using veltrin::test::ParamsOnSimulator;
 using veltrin::test::RandomSet;
+using veltrin::test::Row;
+using veltrin::test::SameBytes;
+using veltrin::test::StartUp;
+using veltrin::test::Strings;
+using veltrin::test::With;
 
 namespace {
-
-EncoderParameters StartUp() {
-    EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
-    return p;
-}
-
-const VerifyRow& Row(const VerifyResult& r, const std::string& member) {
-    for (const VerifyRow& row : r.rows)
-        if (row.member == member) return row;
-    ADD_FAILURE() << "no row " << member;
-    static const VerifyRow none;
-    return none;
-}
-
-std::vector<std::string> With(const VerifyResult& r, VerifyStatus status) {
-    std::vector<std::string> members;
-    for (const VerifyRow& row : r.rows)
-        if (row.status == status) members.push_back(row.member);
-    return members;
-}
-
-bool SameBytes(const EncoderParameters& a, const EncoderParameters& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-using Strings = std::vector<std::string>;
 
 class VerifyOnSimulator : public ParamsOnSimulator {
 protected:
@@ -226,61 +204,6 @@ TEST_F(ParamsOnSimulator, PlanSendIsWhatSendAllSends) {
         for (const PlannedWrite& w : plan) planned.push_back(WriteTelegram(KpNumber(w.kp), w.data));
         EXPECT_EQ(Take(), planned);
     }
-}
-
-TEST(CompareConfigurations, EqualWireValuesAreEqualAndChangesAreNamed) {
-    const EncoderParameters a = StartUp();
-    EXPECT_EQ(CompareConfigurations(a, a, 0).counts.different, 0);
-    Generator g{std::mt19937(3)};
-    const EncoderParameters random = RandomSet(g);
-    EXPECT_EQ(CompareConfigurations(random, random, 1).counts.different, 0);
-
-    // Texts of the same factor; a debounce time beyond a byte; "An" without a position.
-    EncoderParameters b = a;
-    std::memcpy(b.scalingFactorText, "1.00000000", 10);
-    b.debounceTime = 255 + 256;
-    b.limit2BitOn = 1;
-    VerifyResult r = CompareConfigurations(a, b, 1);
-    EXPECT_EQ(r.counts.different, 0);
-    EXPECT_EQ(Row(r, "debounceTime").encoderValue, "255");
-    EXPECT_EQ(Row(CompareConfigurations(b, a, 1), "limit2BitOn").fileValue,
-              ResString(61213) + " \u2192 " + ResString(61214));
-    std::memcpy(b.scalingFactorText, "0.5\0\0\0\0\0\0\0", 10);
-    EncoderParameters c = a;
-    std::memcpy(c.scalingFactorText, "5e-1\0\0\0\0\0\0", 10);
-    EXPECT_EQ(CompareConfigurations(b, c, 0).counts.different, 0);
-
-    c.limit4Value = -7;
-    r = CompareConfigurations(a, c, 0);
-    EXPECT_EQ(With(r, VerifyStatus::Different), (Strings{"scalingFactorText", "limit4Value"}));
-    EXPECT_EQ(Row(r, "limit4Value").encoderValue, "-7");
-}
-
-TEST(CompareConfigurations, WhatEitherSendLeavesOut) {
-    EncoderParameters a = StartUp(), b = StartUp();
-    a.scalingSelection = 1;
-    a.stepsForMeasuringSteps = 100;
-    b.scalingSelection = 2;
-    b.stepsForRevolutions = 100;
-    b.revolutions = 4;
-    b.debounceTime = 9;
-    VerifyResult r = CompareConfigurations(a, b, 0);
-    EXPECT_EQ(r.counts.different, 0);
-    // One steps parameter on the wire, whichever scaling wrote it.
-    EXPECT_EQ(Row(r, "stepsForMeasuringSteps").status, VerifyStatus::Equal);
-    EXPECT_EQ(Row(r, "measuringSteps").reason, NotSentReason::NotInSecond);
-    EXPECT_EQ(Row(r, "revolutions").reason, NotSentReason::OtherScaling);
-    EXPECT_EQ(Row(r, "revolutions").encoderValue, "4");
-    EXPECT_EQ(Row(r, "debounceTime").reason, NotSentReason::ExtendedModeOff);
-    EXPECT_EQ(With(CompareConfigurations(a, b, 1), VerifyStatus::Different), Strings{"debounceTime"});
-
-    a.scalingSelection = 3;  // "Alles Senden" ends after the presets
-    a.parityBitPosition = 9;
-    r = CompareConfigurations(a, b, 0);
-    EXPECT_EQ(Row(r, "limit1Value").reason, NotSentReason::SendStops);
-    a.scalingSelection = 0;
-    r = CompareConfigurations(a, b, 0);
-    EXPECT_EQ(Row(r, "parityBitOn").reason, NotSentReason::InvalidBitPosition);
 }
 
 TEST(VerifyTexts, LabelsAndValuesAreTheDialogs) {
