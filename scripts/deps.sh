@@ -10,6 +10,7 @@ VELTRIN_PACKAGES=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core
   dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
+  poppler-utils
 )
 
 # For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
