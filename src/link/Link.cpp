@@ -121,6 +121,7 @@ bool Link::ReceiveBlock(int ch, ReplyBlock& block) {
 }
 
 bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
+    if (StopRequested()) return false;
     if (!port_ || !port_->IsOpen()) {
         int number = port_ ? port_->PortNumber() : 0;
         std::string text = FormatNumber(ResString(kTextPortNotOpen), number);
@@ -143,7 +144,7 @@ bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
             ok = EndBlock(ch, acc);
         }
         --attempts;
-    } while (!ok && attempts > 0);
+    } while (!ok && attempts > 0 && !StopRequested());
     return ok;
 }
 
