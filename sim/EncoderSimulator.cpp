@@ -45,6 +45,8 @@ constexpr auto kProgramAnswerPause = std::chrono::milliseconds(5);
 constexpr auto kProgramDataPause = std::chrono::milliseconds(10);
 constexpr auto kProgramNextStxPause = std::chrono::milliseconds(5);
 constexpr auto kProgramStxAfterReplyPause = std::chrono::milliseconds(40);
+/// The EEPROM store command (KP 26).
+constexpr std::uint8_t kStoreCommand = 26;
 /// The most data bytes a block may hold.
 constexpr std::size_t kMaxBlockData = 254;
 
@@ -236,6 +238,9 @@ public:
     int stxCollisions = 0;
     int replyDelayMs = 0;
     HangUpPoint hangUpAt = HangUpPoint::None;
+    /// Swapped: no answer before this time (then a fresh encoder is on the line).
+    std::optional<Clock::time_point> absentUntil;
+    int swapAfterStoreMs = 0;
     bool hangUpNow = false;
     bool hungUp = false;
 
@@ -307,6 +312,19 @@ public:
         return hangUpNow || channel->Stopping();
     }
     void DoHangUp();
+    /// Under the mutex: the encoder leaves the line for ms, and a fresh one comes.
+    void StartSwap(int ms) {
+        model = EncoderModel();
+        model.SetFirmware(options.firmware);
+        model.SetSpeed(options.stepsPerSecond, Clock::now());
+        absentUntil = Clock::now() + std::chrono::milliseconds(ms);
+        ++counters.swaps;
+    }
+    /// Under the mutex: whether the line has no encoder now.
+    bool Absent() {
+        if (absentUntil && Clock::now() >= *absentUntil) absentUntil.reset();
+        return absentUntil.has_value();
+    }
     template <typename F>
     auto Locked(F f) {
         std::lock_guard lock(mutex);
@@ -368,7 +386,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
     enum class Greeting { Ignore, Refuse, Accept, Collide };
     Greeting greeting = Locked([this, earlyStx] {
         ++counters.connectionAttempts;
-        if (silent) return Greeting::Ignore;
+        if (silent || Absent()) return Greeting::Ignore;
         if (earlyStx) {
             // The program has not made its pause before STX: not ready yet.
             ++counters.procedureErrors;
@@ -463,6 +481,10 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
         return;
     }
     Answer(DLE);
+    if (data[0] == kStoreCommand)
+        Locked([this] {
+            if (swapAfterStoreMs > 0) StartSwap(swapAfterStoreMs);
+        });
     if (replyWanted) SendReply(reply);
     else earliestStx = channel->LastSentAt() + kProgramNextStxPause;
 }
@@ -683,6 +705,8 @@ void EncoderSimulator::ResetModel() {
         m.gapMs = m.stxCollisions = 0;
         m.replyDelayMs = m.options.replyDelayMs;
         m.hangUpAt = HangUpPoint::None;
+        m.absentUntil.reset();
+        m.swapAfterStoreMs = 0;
     });
 }
 
@@ -701,6 +725,9 @@ void EncoderSimulator::CorruptReplies(int count) { impl_->Locked([&] { impl_->co
 void EncoderSimulator::GapInNextReply(int gapMs) { impl_->Locked([&] { impl_->gapMs = gapMs; }); }
 void EncoderSimulator::StxCollisions(int count) { impl_->Locked([&] { impl_->stxCollisions = count; }); }
 void EncoderSimulator::SetReplyDelay(int delayMs) { impl_->Locked([&] { impl_->replyDelayMs = delayMs; }); }
+
+void EncoderSimulator::Swap(int absentMs) { impl_->Locked([&] { impl_->StartSwap(absentMs); }); }
+void EncoderSimulator::SwapAfterStore(int absentMs) { impl_->Locked([&] { impl_->swapAfterStoreMs = absentMs; }); }
 
 void EncoderSimulator::HangUp() {
     Impl& m = *impl_;

@@ -49,6 +49,7 @@ struct SimulatorCounters {
     /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), a reply with a
     /// wrong block check confirmed with DLE, or a whole reply answered with neither DLE nor NAK.
     int procedureErrors = 0;
+    int swaps = 0;                ///< encoders taken off the line (Swap, SwapAfterStore)
 };
 
 /// Where a scheduled hang-up happens.
@@ -114,6 +115,13 @@ public:
     void StxCollisions(int count);
     /// Wait delayMs before every reply block (0: no extra delay).
     void SetReplyDelay(int delayMs);
+    /// The encoder is taken off the line now and another one is put on after absentMs: no
+    /// answer meanwhile (as SetSilent), then a fresh encoder answers, with the defaults in RAM
+    /// and EEPROM and the firmware of the options. Faults set for the line stay as they are.
+    void Swap(int absentMs);
+    /// Swap(absentMs) after every EEPROM store command the encoder confirms (a production line:
+    /// the encoder is done and the next one comes); 0 switches it off.
+    void SwapAfterStore(int absentMs);
     /// Close the master now (the line goes dead; the simulator stops serving).
     void HangUp();
     /// Close the master at the given point of the next exchange.
