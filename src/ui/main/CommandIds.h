@@ -54,6 +54,7 @@ enum ResourceId : int {
     // Dialogs beyond the program's first set (ids from 200 on; their controls from 2001 on)
     IDD_COMPARE = 200,   // "Mit Geber vergleichen"
     IDD_REPORT = 201,    // "Bericht"
+    IDD_SCAN = 202,      // "Geber suchen": the result of "Suchen" (2020) in dialog 143
 };
 
 }  // namespace veltrin::ui
