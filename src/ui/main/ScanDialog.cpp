@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -38,8 +40,9 @@ CScanDialog::CScanDialog(const std::vector<ScanResult>& results, int port, QWidg
             item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
         }
     }
-    list_->header()->setStretchLastSection(true);
     list_->resizeColumnToContents(0);
+    list_->resizeColumnToContents(1);
+    list_->header()->setStretchLastSection(true);
     Body()->addWidget(list_, 0, 0);
 
     auto* summary = new QLabel(
@@ -74,7 +77,11 @@ CScanDialog::CScanDialog(const std::vector<ScanResult>& results, int port, QWidg
     UpdateOk();
 
     const int rows = std::clamp(list_->topLevelItemCount(), 4, 12);
-    list_->setMinimumSize(std::max(DluX(220), list_->columnWidth(0) + DluX(120)),
+    // Both columns whole (within the screen), rows for the devices up to a dozen.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int wanted = list_->columnWidth(0) + list_->columnWidth(1) + DluX(16);
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 - DluX(80) : wanted;
+    list_->setMinimumSize(std::min(std::max(DluX(220), wanted), room),
                           list_->header()->sizeHint().height() + rows * (list_->fontMetrics().height() + 6));
     resize(sizeHint());
 }
