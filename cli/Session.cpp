@@ -23,16 +23,16 @@ bool ParseCount(const std::string& s, long long low, long long high, long long& 
     return ec == std::errc() && ptr == end && !s.empty() && value >= low && value <= high;
 }
 
-CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& spec) {
+CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& accepted) {
     auto named = [](const std::vector<std::string>& list, const std::string& a) {
         return std::find(list.begin(), list.end(), a) != list.end();
     };
     CommandArgs c;
     for (std::size_t i = from; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (named(spec.flags, a)) {
+        if (named(accepted.flags, a)) {
             c.flags.insert(a);
-        } else if (named(spec.options, a)) {
+        } else if (named(accepted.options, a)) {
             if (++i >= args.size()) throw UsageError{Text("cli.error.missingArgument", a)};
             c.options[a] = args[i];
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {

@@ -58,9 +58,9 @@ struct CommandArgs {
     }
 };
 
-/// Parses args[from...] by spec; anything starting with "--" that spec does not name is a
+/// Parses args[from...] by what the command accepts; anything starting with "--" that it does not name is a
 /// usage error.
-CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& spec);
+CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& accepted);
 /// Exactly n positional arguments, else a usage error.
 void ExpectPositional(const CommandArgs& c, std::size_t n);
 
