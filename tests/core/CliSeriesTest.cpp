@@ -1,14 +1,20 @@
 // veltrin-cli scan and program against simulated encoders: in process for the results and the
 // record, and the real program as a child for --repeat and SIGINT.
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 
 #include "CliVerifyFixture.h"
@@ -231,21 +237,25 @@ TEST(CliSeries, TimeOffsetFollowsTheZone) {
 
 // ---- the real program, stopped by SIGINT -------------------------------------------------------
 
-/// veltrin-cli as a child with its output into files (read when it has ended).
+/// veltrin-cli as a child with its output into files named after it (read when it has ended);
+/// run through the words of `through` first when given (setpriv, to become another user).
 class CliChild {
 public:
-    CliChild(const std::filesystem::path& dir, const std::vector<std::string>& args)
-        : outPath_((dir / "child.out").string()), errPath_((dir / "child.err").string()) {
-        const std::string program = std::string(VELTRIN_BUILD_DIR) + "/veltrin-cli";
+    CliChild(const std::filesystem::path& dir, const std::vector<std::string>& args,
+             const std::string& name = "child", const std::vector<std::string>& through = {})
+        : outPath_((dir / (name + ".out")).string()), errPath_((dir / (name + ".err")).string()) {
+        std::vector<std::string> words = through;
+        words.push_back(std::string(VELTRIN_BUILD_DIR) + "/veltrin-cli");
+        words.insert(words.end(), args.begin(), args.end());
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
         argv.push_back(nullptr);
-        EXPECT_EQ(::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+        EXPECT_EQ(::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
     ~CliChild() {
@@ -254,6 +264,9 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
     }
+    CliChild(const CliChild&) = delete;
+    CliChild& operator=(const CliChild&) = delete;
+    pid_t Pid() const { return pid_; }
     void Interrupt() { ::kill(pid_, SIGINT); }
     /// The exit status once it has ended within timeoutMs; -1 when it did not (it is killed).
     int Wait(int timeoutMs) {
@@ -274,6 +287,42 @@ private:
     pid_t pid_ = -1;
 };
 
+/// How the program leaves a line: its speed and whether it is still in exclusive use.
+struct LineSettings {
+    speed_t speed = 0;
+    int exclusive = -1;
+};
+
+/// The device's settings, looked at through a descriptor of the test's own (root opens a
+/// device in exclusive use too). with, when given, is set first.
+LineSettings LineSettingsOf(const std::string& device, std::optional<speed_t> with = std::nullopt) {
+    LineSettings s;
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return s;
+    struct termios t {};
+    if (::tcgetattr(fd, &t) == 0) {
+        if (with) {
+            ::cfsetispeed(&t, *with);
+            ::cfsetospeed(&t, *with);
+            ::tcsetattr(fd, TCSANOW, &t);
+            ::tcgetattr(fd, &t);
+        }
+        s.speed = ::cfgetospeed(&t);
+    }
+    ::ioctl(fd, TIOCGEXCL, &s.exclusive);
+    ::close(fd);
+    return s;
+}
+
+/// The line as it was before the program: 9600 baud, where the program sets 2400, and not
+/// in exclusive use. A program that ended without closing its port leaves 2400 and the
+/// exclusive mode behind.
+void ExpectLineGivenBack(const std::string& device) {
+    const LineSettings after = LineSettingsOf(device);
+    EXPECT_EQ(after.speed, static_cast<speed_t>(B9600));
+    EXPECT_EQ(after.exclusive, 0);
+}
+
 /// Waits (bounded, generously) until the log holds n lines.
 bool WaitForLogLines(const std::string& log, std::size_t n, int timeoutMs) {
     Deadline deadline(timeoutMs);
@@ -287,12 +336,96 @@ bool WaitForLogLines(const std::string& log, std::size_t n, int timeoutMs) {
     return false;
 }
 
+// The scan as a user of the group "dialout" sees the machine: three encoders, a silent one, one
+// that another Veltrin holds, one that only root may open, a plain file and a missing path.
+// The held device is refused by its exclusive mode (EBUSY), which root would not meet.
+TEST_F(CliSeriesTest, ScanAsAnUnprivilegedUser) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to become an unprivileged user";
+    const struct passwd* nobody = ::getpwnam("nobody");
+    const struct group* dialout = ::getgrnam("dialout");
+    if (!nobody || !dialout || ::access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "needs the user nobody, the group dialout and setpriv";
+
+    std::vector<std::unique_ptr<sim::EncoderSimulator>> others;
+    for (const char* firmware : {"0207", "0311", "0104", "0104", "0104"}) {
+        sim::SimulatorOptions o;
+        o.firmware = firmware;
+        others.push_back(std::make_unique<sim::EncoderSimulator>(o));
+        ASSERT_TRUE(others.back()->Start());
+    }
+    sim::EncoderSimulator& silent = *others[2];
+    sim::EncoderSimulator& held = *others[3];
+    sim::EncoderSimulator& rootOnly = *others[4];
+    silent.SetSilent(true);
+    for (const sim::EncoderSimulator* e : {&encoder, others[0].get(), others[1].get(), &silent, &held}) {
+        ASSERT_EQ(::chown(e->DevicePath().c_str(), 0, dialout->gr_gid), 0);
+        ASSERT_EQ(::chmod(e->DevicePath().c_str(), 0660), 0);
+    }
+    ASSERT_EQ(::chown(rootOnly.DevicePath().c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod(rootOnly.DevicePath().c_str(), 0600), 0);
+    const std::string file = PathOf("plain.txt"), missing = PathOf("ttyUSB9");
+    std::ofstream(file) << "no tty";
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);  // it opens; it is no terminal
+
+    // Another Veltrin reads the actual value from the held encoder all along.
+    CliChild holder(dir, {"--device", held.DevicePath(), "actual", "--count", "1000000000"}, "holder");
+    ASSERT_TRUE(held.WaitForTelegrams(1, 20000)) << holder.Err();
+    encoder.ClearTelegrams();
+
+    const std::vector<std::string> devices{encoder.DevicePath(),
+                                           others[0]->DevicePath(),
+                                           others[1]->DevicePath(),
+                                           silent.DevicePath(),
+                                           held.DevicePath(),
+                                           rootOnly.DevicePath(),
+                                           file,
+                                           missing};
+    std::vector<std::string> args{"--lang", "en", "scan", "--json"};
+    args.insert(args.end(), devices.begin(), devices.end());
+    CliChild scan(
+        dir, args, "scan",
+        {"/usr/bin/setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+         "--regid=" + std::to_string(nobody->pw_gid), "--groups=" + std::to_string(dialout->gr_gid), "--"});
+    const int status = scan.Wait(60000);
+    if (status == 126 || status == 127)
+        GTEST_SKIP() << "nobody may not run the build's program: " << scan.Err();
+    EXPECT_EQ(status, kExitOk) << scan.Err();
+    const json j = json::parse(scan.Out(), nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << scan.Out() << scan.Err();
+    EXPECT_EQ(j["found"], 3);
+    ASSERT_EQ(j["devices"].size(), devices.size()) << j;
+    const std::pair<const char*, json> expected[] = {
+        {"found", "01.04"}, {"found", "02.07"},        {"found", "03.11"},     {"none", nullptr},
+        {"busy", nullptr},  {"noPermission", nullptr}, {"notSerial", nullptr}, {"missing", nullptr},
+    };
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        EXPECT_EQ(j["devices"][i]["device"], devices[i]);
+        EXPECT_EQ(j["devices"][i]["state"], expected[i].first) << j["devices"][i];
+        EXPECT_EQ(j["devices"][i]["firmware"], expected[i].second) << j["devices"][i];
+    }
+    // The holder is named, as /proc/locks shows it to everyone; no group to join for root's own.
+    EXPECT_EQ(j["devices"][4]["reason"], held.DevicePath() + " is already in use, by process " +
+                                             std::to_string(holder.Pid()) + " (veltrin-cli).");
+    EXPECT_EQ(j["devices"][5]["reason"], "No permission for " + rootOnly.DevicePath() + ".");
+
+    // Nothing but the firmware read on the lines scanned; nothing at all where the device did
+    // not open.
+    for (const sim::EncoderSimulator* e : {&encoder, others[0].get(), others[1].get()}) {
+        EXPECT_FALSE(e->Telegrams().empty());
+        for (const sim::Telegram& t : e->Telegrams()) EXPECT_EQ(t, (sim::Telegram{0x80, 0, 0, 31}));
+    }
+    EXPECT_TRUE(silent.Telegrams().empty());
+    EXPECT_EQ(rootOnly.Counters().connectionAttempts, 0);
+    EXPECT_EQ(FileBytes(file), "no tty");
+}
+
 TEST_F(CliSeriesTest, RepeatProgramsEncoderAfterEncoderUntilSigint) {
     const std::string file = File("anlage.ssi", {"limit1Value=-500"});
     const std::string log = PathOf("serie.log");
     // The line: after each EEPROM store the encoder is taken off and a fresh one comes.
     encoder.SwapAfterStore(3000);
     encoder.ClearTelegrams();
+    ASSERT_EQ(LineSettingsOf(device, B9600).speed, static_cast<speed_t>(B9600));
     CliChild cli(dir,
                  {"--lang", "de", "--device", device, "program", file, "--store", "--log", log, "--repeat"});
     ASSERT_TRUE(WaitForLogLines(log, 2, 90000)) << "two encoders were not programmed";
@@ -311,7 +444,8 @@ TEST_F(CliSeriesTest, RepeatProgramsEncoderAfterEncoderUntilSigint) {
     int stores = 0;
     for (const sim::Telegram& t : encoder.Telegrams()) stores += t[0] == 26 ? 1 : 0;
     EXPECT_EQ(stores, 2);
-    // The port is given back: it opens again.
+    // The port is given back as it was found: it opens again.
+    ExpectLineGivenBack(device);
     CSerialPort again;
     again.SetDeviceOverride(device);
     EXPECT_TRUE(again.Open());
@@ -324,6 +458,7 @@ TEST_F(CliSeriesTest, SigintInTheMiddleOfAnEncoderEndsCleanly) {
     encoder.ClearTelegrams();
     encoder.ResetCounters();
     encoder.SetReplyDelay(30);
+    ASSERT_EQ(LineSettingsOf(device, B9600).speed, static_cast<speed_t>(B9600));
     CliChild cli(dir,
                  {"--lang", "de", "--device", device, "program", file, "--verify", "--store", "--log", log});
     // Well into the verify's reads (the send writes about 30 telegrams).
@@ -339,7 +474,9 @@ TEST_F(CliSeriesTest, SigintInTheMiddleOfAnEncoderEndsCleanly) {
     EXPECT_EQ(lines[0]["steps"]["store"], "skipped");
     EXPECT_EQ(lines[0]["status"], 130);
     EXPECT_FALSE(Sent(encoder, 26));
-    // No block was cut off on the line, and the encoder answers the next program at once.
+    // The port was closed as usual, no block was cut off on the line, and the encoder answers
+    // the next program at once.
+    ExpectLineGivenBack(device);
     EXPECT_EQ(encoder.Counters().badBlocks, 0);
     encoder.SetReplyDelay(0);
     CSerialPort port;
