@@ -45,8 +45,11 @@ TEST(Series, ProgramFileIsHashedAsItIsOnDisk) {
     InitEncoderParameters(written);
     written.limit1Value = -500;
     ASSERT_TRUE(WriteConfigurationFile(path, written).ok());
-    std::ifstream in(PathFromUtf8(path), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    {
+        std::ifstream in(PathFromUtf8(path), std::ios::binary);  // closed before the folder goes (Windows)
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     ASSERT_EQ(bytes.size(), kConfigFileSize);
 
     EncoderParameters p{};
