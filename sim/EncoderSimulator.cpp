@@ -726,8 +726,12 @@ void EncoderSimulator::GapInNextReply(int gapMs) { impl_->Locked([&] { impl_->ga
 void EncoderSimulator::StxCollisions(int count) { impl_->Locked([&] { impl_->stxCollisions = count; }); }
 void EncoderSimulator::SetReplyDelay(int delayMs) { impl_->Locked([&] { impl_->replyDelayMs = delayMs; }); }
 
-void EncoderSimulator::Swap(int absentMs) { impl_->Locked([&] { impl_->StartSwap(absentMs); }); }
-void EncoderSimulator::SwapAfterStore(int absentMs) { impl_->Locked([&] { impl_->swapAfterStoreMs = absentMs; }); }
+void EncoderSimulator::Swap(int absentMs) {
+    impl_->Locked([&] { impl_->StartSwap(absentMs); });
+}
+void EncoderSimulator::SwapAfterStore(int absentMs) {
+    impl_->Locked([&] { impl_->swapAfterStoreMs = absentMs; });
+}
 
 void EncoderSimulator::HangUp() {
     Impl& m = *impl_;

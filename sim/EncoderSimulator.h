@@ -49,7 +49,7 @@ struct SimulatorCounters {
     /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), a reply with a
     /// wrong block check confirmed with DLE, or a whole reply answered with neither DLE nor NAK.
     int procedureErrors = 0;
-    int swaps = 0;                ///< encoders taken off the line (Swap, SwapAfterStore)
+    int swaps = 0;  ///< encoders taken off the line (Swap, SwapAfterStore)
 };
 
 /// Where a scheduled hang-up happens.

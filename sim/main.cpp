@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
             options.replyDelayMs = static_cast<int>(v);
             ++i;
         } else if (arg == "--swap-after-store" && next) {
-            if (!ParseInt(next, 1, 600000, swapMs)) return Fail("--swap-after-store wants 1 to 600000 milliseconds");
+            if (!ParseInt(next, 1, 600000, swapMs))
+                return Fail("--swap-after-store wants 1 to 600000 milliseconds");
             ++i;
         } else if (arg == "--nak-always" && next) {
             if (!ParseInt(next, 0, 255, nakError)) return Fail("--nak-always wants an error number 0 to 255");

@@ -20,7 +20,9 @@
 
 namespace veltrin::ui {
 
-std::function<std::vector<std::string>()> CPortDialog::serialDeviceSource = [] { return ::veltrin::SerialDevices(); };
+std::function<std::vector<std::string>()> CPortDialog::serialDeviceSource = [] {
+    return ::veltrin::SerialDevices();
+};
 
 CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, parent) {
     const QStringList found = SerialDevices();
