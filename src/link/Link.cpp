@@ -120,6 +120,13 @@ bool Link::ReceiveBlock(int ch, ReplyBlock& block) {
     return false;
 }
 
+bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength) {
+    if (!ReceiveBlock(ch, block)) return false;
+    if (replyLength == kAnyReplyLength || block.count == replyLength) return true;
+    block.count = 0;  // framed well, but not the reply that was asked for
+    return false;
+}
+
 bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
     if (!port_ || !port_->IsOpen()) {
         int number = port_ ? port_->PortNumber() : 0;
@@ -157,16 +164,17 @@ bool Link::SendTelegramReportingError(int ch, const std::uint8_t* bytes, int len
 
 int Link::FetchDeviceError() {
     static constexpr std::uint8_t kErrorRequest[4] = {0x81, 0x00, 0x00, 0x00};
-    if (SendTelegram(kChannel, kErrorRequest, 4) && ReceiveReply(kChannel, replyBlock)) return replyBlock.b(1);
+    if (SendTelegram(kChannel, kErrorRequest, 4) && ReceiveReply(kChannel, replyBlock, kErrorReplyLength))
+        return replyBlock.b(1);
     return 0;
 }
 
-bool Link::ReceiveReply(int ch, ReplyBlock& block) {
+bool Link::ReceiveReply(int ch, ReplyBlock& block, int replyLength) {
     int attempts = timing.retryCount[Index(ch)];
     bool ok = false;
     do {
         if (AwaitStx(ch)) {
-            if (ReceiveBlock(ch, block)) {
+            if (ReceiveBlockOfLength(ch, block, replyLength)) {
                 PauseMs(kPauseMs);
                 WriteByte(DLE);
                 ok = true;

@@ -111,7 +111,7 @@ bool ReadAll(EncoderParameters& p, Link& link) {
     // The shift comes last and is optional: a request that fails ends read-all with false,
     // a reply that fails only sets the shift to 0.
     if (!detail::RequestRead(link, ReadAllStepKp(kReadAllSteps))) return false;
-    if (detail::ReceiveReadReply(link))
+    if (detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)))
         StoreReadAllReply(kReadAllSteps, link.replyBlock, p);
     else
         p.positionShift = 0;

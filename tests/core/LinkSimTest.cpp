@@ -76,7 +76,8 @@ protected:
 
     bool Read(int kp) {
         const std::uint8_t t[4] = {0x80, 0, 0, static_cast<std::uint8_t>(kp)};
-        return link.SendTelegramReportingError(kChannel, t, 4) && link.ReceiveReply(kChannel, link.replyBlock);
+        return link.SendTelegramReportingError(kChannel, t, 4) &&
+               link.ReceiveReply(kChannel, link.replyBlock, kAnyReplyLength);
     }
     bool Write(std::uint8_t kp, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3) {
         const std::uint8_t t[4] = {kp, d1, d2, d3};
@@ -100,7 +101,7 @@ TEST_F(LinkOverPty, RequestBlockOnTheWireAndReplyWithDoubledDle) {
     ASSERT_TRUE(link.SendTelegram(kChannel, request, 4));
     // STX, then the block with its DLE doubled, DLE ETX and the block check 0x80^0x01^0x13.
     EXPECT_EQ(trace.Sent(), (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, 0x10, 0x03, 0x92}));
-    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock, 3));
     EXPECT_EQ(Reply(), (Bytes{0x10, 0x20, 0x10}));
     const Bytes received = trace.Received();
     // DLE for the connection, DLE for the block; then the reply STX 10 10 20 10 10 10 03 bcc.
@@ -366,7 +367,7 @@ TEST(LinkLineRate, EncoderKeepsTheLineSpeed) {
     const std::uint8_t request[4] = {0x80, 0, 0, 31};
     const auto start = Clock::now();
     ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
-    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock, 4));
     // Received: DLE, DLE, then STX and the 7 bytes of the reply block (4 data, DLE ETX, check).
     ASSERT_EQ(trace.times.size(), 10u);
     const auto bit = std::chrono::microseconds(10'000'000 / 2400);
