@@ -28,9 +28,10 @@ void CSerialPort::BindPort(int n, const std::string& devicePath) {
 bool CSerialPort::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 
 bool CSerialPort::Open() {
-    std::string device = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
-    std::snprintf(portName, sizeof portName, "%s", device.c_str());
-    handle = ::CreateFileA(portName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    portName = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
+    // A name with a NUL in it would open the device named by its beginning: another line.
+    if (portName.empty() || portName.find('\0') != std::string::npos) return false;
+    handle = ::CreateFileA(portName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     ::SetCommMask(handle, EV_RXCHAR);
