@@ -32,7 +32,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (a == "--extended") options.extended = true;
         else if (a == "--trace") options.trace = true;
         else if (a == "--device") {
-            if (next(v)) options.device = v;
+            // An empty device is none: without this the port's default device would be used.
+            if (next(v) && v.empty()) optionError = UsageError{Text("cli.error.emptyDevice")};
+            options.device = v;
         } else if (a == "--port") {
             long long n = 0;
             if (next(v) && !ParseCount(v, 1, 255, n)) optionError = UsageError{Text("cli.error.badNumber", v)};

@@ -87,7 +87,10 @@ Link& Session::Encoder() {
     port_.portNumber = options_.port;
     if (!options_.device.empty()) port_.SetDeviceOverride(options_.device);
     if (options_.trace) port_.SetTrace(&trace_);
-    port_.Open();
+    // A device given by name that cannot be used is named; the first telegram then fails with
+    // the port message as for any port that does not open.
+    if (!port_.Open() && !options_.device.empty())
+        err_ << Text("cli.error.deviceNotOpened", options_.device) << '\n';
     TheLink().SetPort(&port_);
     return TheLink();
 }

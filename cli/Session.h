@@ -96,7 +96,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     /// Opens the serial port for the encoder commands. A port that does not open is not an
-    /// error here: the first telegram shows the port message and fails.
+    /// error here: the first telegram shows the port message and fails. A device given with
+    /// --device that does not open is named on the error stream first.
     Link& Encoder();
 
     /// A progress line on the error stream while an operation of many telegrams runs.

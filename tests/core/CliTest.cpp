@@ -1,6 +1,7 @@
 // veltrin-cli run in process: argument handling, file commands, and every encoder command
 // against the simulated encoder on a pseudo-terminal (with short link time-outs).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -261,9 +262,38 @@ TEST_F(CliTest, EncoderFailuresExitWithOne) {
 }
 
 TEST_F(CliTest, PortThatDoesNotOpen) {
-    CliRun r = Cli({"--device", PathOf("no-such-tty"), "--port", "2", "query", "firmware"});
+    const std::string device = PathOf("no-such-tty");
+    CliRun r = Cli({"--device", device, "--port", "2", "query", "firmware"});
     EXPECT_EQ(r.status, kExitDevice);
-    EXPECT_EQ(r.err, "Der Anschluß COM 2 kann nicht geöffnet werden !\nGeber antwortet nicht !\n");
+    EXPECT_EQ(r.err, "Das Gerät " + device +
+                         " kann nicht geöffnet werden.\nDer Anschluß COM 2 kann nicht geöffnet werden !\n"
+                         "Geber antwortet nicht !\n");
+    r = Cli({"--port", "2", "--device", std::string(5000, 'x'), "actual"});
+    EXPECT_EQ(r.status, kExitDevice);
+    EXPECT_EQ(r.err.rfind("Das Gerät " + std::string(5000, 'x') + " kann nicht", 0), 0u);
+}
+
+TEST_F(CliTest, FifoAsConfigurationFileIsRefusedAtOnce) {
+    const std::string fifo = PathOf("pipe.ssi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const char* command : {"show", "defaults"}) {
+        CliRun r = Cli({command, fifo});
+        EXPECT_EQ(r.status, kExitFile) << command;
+        EXPECT_EQ(r.err, "Zugriff auf " + fifo + " wurde verweigert.\n") << command;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    CliRun r = Cli({"defaults", ""});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err, "\"\" enthält einen ungültigen Pfad.\n");
+}
+
+TEST_F(CliTest, EmptyDeviceIsAUsageErrorAndNothingIsSent) {
+    Sim();  // the encoder is there, named first
+    CliRun r = Cli({"--device", "", "eeprom-store"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Leerer Gerätepfad bei --device.");
+    EXPECT_EQ(Sim().Counters().connectionAttempts, 0);
+    EXPECT_TRUE(Sim().Telegrams().empty());
 }
 
 TEST_F(CliTest, TraceShowsEveryByte) {
