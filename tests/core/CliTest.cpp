@@ -13,6 +13,7 @@
 #include "doc/ParameterFields.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
+#include "tests/TestLinkTiming.h"
 
 namespace veltrin::cli {
 namespace {
@@ -31,8 +32,7 @@ protected:
                                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         LinkTiming fast;
-        fast.handshakeTimeoutMs = {60, 60, 0};
-        fast.charTimeoutMs = {40, 40, 0};
+        test::UseTestTimeouts(fast);
         hooks.timing = fast;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
