@@ -34,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 /// One character at 2400 baud 8N1: start bit, 8 data bits, stop bit.
 constexpr auto kByteTime = std::chrono::microseconds(10'000'000 / 2400);
 /// The encoder's turnaround before each answer byte (DLE, NAK, STX): no shorter gap than the
-/// program gives, and the program's purge after its block check is done by then.
+/// program gives.
 constexpr int kTurnaroundMs = 5;
 /// Before a reply is started again after a NAK: the program purges after its NAK.
 constexpr int kRetryPauseMs = 20;

@@ -77,8 +77,11 @@ bool Link::EndBlock(int ch, std::uint8_t acc) {
     WriteByte(DLE);
     WriteByte(ETX);
     acc ^= DLE ^ ETX;
-    WriteByte(acc);
+    // What came before the block is complete is stale: purged before the block check goes out,
+    // not after it, since the encoder's answer may be there as soon as the check has left
+    // (a program held up for a moment between the two would throw the answer away).
     if (port_) port_->Purge();
+    WriteByte(acc);
     deviceError.nakReceived = false;
     std::uint8_t c = 0;
     bool arrived = ReadChar(ch, c, 2 * timing.handshakeTimeoutMs[Index(ch)]);

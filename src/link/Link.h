@@ -2,9 +2,10 @@
 // The block procedure (3964R kind) and the telegram exchange with the encoder.
 //
 // Sending a block: Connect (STX, wait for DLE), a 5 ms pause, SendData (DLE doubled, XOR block
-// check), EndBlock (DLE ETX BCC, wait for DLE). Receiving: AwaitStx (wait for STX, answer DLE),
-// ReceiveBlock. Every call blocks the calling thread for at most its time-outs; nothing is left
-// buffered on the line side except what the encoder has not sent yet.
+// check), EndBlock (DLE ETX, a purge of what came in meanwhile, BCC, wait for DLE). Receiving:
+// AwaitStx (wait for STX, answer DLE), ReceiveBlock. Every call blocks the calling thread for
+// at most its time-outs; nothing is left buffered on the line side except what the encoder
+// has not sent yet.
 //
 // The program has one Link (TheLink()) on its one serial port; it holds the records that the
 // whole run shares: LinkTiming, ReplyBlock, DeviceErrorState and linkUsed. Tests and the

@@ -235,3 +235,24 @@ TEST(LinkProcedure, SenderBytesNakAndAttempts) {
         EXPECT_FALSE(link.deviceError.nakReceived);
     }
 }
+
+// The encoder's DLE may be there the moment the block check has left (a quick encoder, or a
+// program held up for a while after its write): it is taken, while a byte that came before
+// the block was complete is not.
+TEST(LinkProcedure, AnswerThereAsSoonAsTheBlockCheckHasLeftIsTaken) {
+    const std::uint8_t telegram[4] = {0x80, 0x10, 0x00, 0x01};
+    for (const Bytes& stale : {Bytes{}, Bytes{DLE}, Bytes{NAK}}) {
+        ScriptedChannel channel;
+        channel.AnswerAtOnce(true);
+        Link link(&channel);
+        std::deque<Bytes> answers{{DLE}};
+        for (int i = 0; i < 6; ++i) answers.push_back({});  // 80 10 10 00 01 DLE
+        answers.back() = stale;                             // before the ETX has gone out
+        answers.push_back({});                              // ETX
+        answers.push_back({DLE});                           // the block check
+        channel.AnswerNextWrites(answers);
+        EXPECT_TRUE(link.SendTelegram(kChannel, telegram, 4));
+        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX, 0x92}));
+        EXPECT_EQ(channel.Pending(), 0u);
+    }
+}

@@ -19,6 +19,9 @@ class ScriptedChannel : public ByteChannel {
 public:
     void Feed(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
     void AnswerNextWrites(std::deque<Bytes> answers) { answers_ = std::move(answers); }
+    /// Answers there as soon as the write returns (an encoder that is quick, or a program held
+    /// up before its next step), so that a purge after the write would throw them away.
+    void AnswerAtOnce(bool atOnce) { atOnce_ = atOnce; }
 
     bool IsOpen() const override { return true; }
     int PortNumber() const override { return 1; }
@@ -44,6 +47,7 @@ public:
             inFlight_.insert(inFlight_.end(), answers_.front().begin(), answers_.front().end());
             answers_.pop_front();
         }
+        if (atOnce_) Arrive();
         return true;
     }
     void Purge() override { input_.clear(); }
@@ -59,6 +63,7 @@ private:
     std::deque<std::uint8_t> input_;
     Bytes inFlight_;
     std::deque<Bytes> answers_;
+    bool atOnce_ = false;
     std::uint8_t buffer_[512] = {};
 };
 
