@@ -1,7 +1,7 @@
 // veltrin-bench: how close read-all and the actual-value readings come to what the line allows.
 // The simulated encoder paces every byte at 2400 baud 8N1; the floor of an operation is the time
 // its bytes need on the line (10 bits each, counted by a wire trace) plus the pauses the block
-// procedure prescribes. The last two lines are read by other tools; keep their form.
+// procedure prescribes. The last three lines are read by other tools; keep their form.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 
 #include "bench/Floor.h"
 #include "bench/LineModel.h"
+#include "doc/Verify.h"
 #include "link/SerialPort.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
@@ -105,6 +106,15 @@ int main(int argc, char** argv) {
                 all.bytes, static_cast<double>(all.bytes) * kSecondsPerByte, 35 * kOurPausesSeconds,
                 35 * kEncoderPausesSeconds);
 
+    // Verify reads the firmware version and then what read-all reads, each KP once.
+    veltrin::VerifyResult verified;
+    Measure verify = Run(counter, sim, 36, [&] {
+        return veltrin::VerifyEncoder(veltrin::encoderParameters, 0, veltrin::statusBitOwners, verified, link);
+    });
+    std::printf("verify: 36 exchanges, %zu bytes (%.3f s on the line), %.3f of read-all's time, %d differences\n",
+                verify.bytes, static_cast<double>(verify.bytes) * kSecondsPerByte, verify.seconds / all.seconds,
+                verified.counts.different);
+
     Measure actual = Run(counter, sim, readings, [&] {
         veltrin::ActualValue value;
         for (int i = 0; i < readings; ++i)
@@ -122,5 +132,7 @@ int main(int argc, char** argv) {
     std::printf("read-all: measured %.2f s, floor %.2f s, ratio %.3f\n", all.seconds, all.floor, all.seconds / all.floor);
     std::printf("actual-value: measured %.1f readings/s, floor %.1f readings/s, ratio %.3f\n", measuredRate, floorRate,
                 measuredRate / floorRate);
+    std::printf("verify: measured %.2f s, floor %.2f s, ratio %.3f\n", verify.seconds, verify.floor,
+                verify.seconds / verify.floor);
     return 0;
 }

@@ -4,7 +4,8 @@
 // so tests can run it in process.
 //
 // Exit status: 0 success, 1 the encoder operation failed (its device-error text on the error
-// stream), 2 usage error, 3 file error.
+// stream), 2 usage error, 3 file error, 4 the encoder (or the second file) differs from the
+// file (verify, diff).
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,6 +19,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDevice = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitFile = 3;
+inline constexpr int kExitDifferences = 4;
 
 inline constexpr char kVersionText[] = "veltrin-cli 1.04";
 
@@ -26,6 +28,8 @@ struct CliHooks {
     std::optional<LinkTiming> timing;
     /// Show a progress line for read-all and send-all on the error stream.
     bool progress = false;
+    /// The date the report shows instead of today's.
+    std::optional<std::string> reportDate;
 };
 
 /// Runs one command line (without the program name). Blocks for the encoder exchanges the

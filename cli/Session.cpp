@@ -23,16 +23,16 @@ bool ParseCount(const std::string& s, long long low, long long high, long long& 
     return ec == std::errc() && ptr == end && !s.empty() && value >= low && value <= high;
 }
 
-CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& spec) {
+CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& accepted) {
     auto named = [](const std::vector<std::string>& list, const std::string& a) {
         return std::find(list.begin(), list.end(), a) != list.end();
     };
     CommandArgs c;
     for (std::size_t i = from; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (named(spec.flags, a)) {
+        if (named(accepted.flags, a)) {
             c.flags.insert(a);
-        } else if (named(spec.options, a)) {
+        } else if (named(accepted.options, a)) {
             if (++i >= args.size()) throw UsageError{Text("cli.error.missingArgument", a)};
             c.options[a] = args[i];
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
@@ -87,10 +87,9 @@ Link& Session::Encoder() {
     port_.portNumber = options_.port;
     if (!options_.device.empty()) port_.SetDeviceOverride(options_.device);
     if (options_.trace) port_.SetTrace(&trace_);
-    // A device given by name that cannot be used is named; the first telegram then fails with
-    // the port message as for any port that does not open.
-    if (!port_.Open() && !options_.device.empty())
-        err_ << Text("cli.error.deviceNotOpened", options_.device) << '\n';
+    // A port that does not open is no error here: the first telegram fails with the port
+    // message, which names the device and the reason.
+    port_.Open();
     TheLink().SetPort(&port_);
     return TheLink();
 }

@@ -35,7 +35,7 @@ struct Options {
     int port = 1;
     bool extended = false;
     bool trace = false;
-    std::string lang = "de";
+    std::string lang;  ///< "de", "en", or empty: the settings or the environment decide
 };
 
 /// Which flags (no value) and options (one value) a command takes after its name.
@@ -58,9 +58,9 @@ struct CommandArgs {
     }
 };
 
-/// Parses args[from...] by spec; anything starting with "--" that spec does not name is a
+/// Parses args[from...] by what the command accepts; anything starting with "--" that it does not name is a
 /// usage error.
-CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& spec);
+CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& accepted);
 /// Exactly n positional arguments, else a usage error.
 void ExpectPositional(const CommandArgs& c, std::size_t n);
 
@@ -96,8 +96,7 @@ public:
     Session& operator=(const Session&) = delete;
 
     /// Opens the serial port for the encoder commands. A port that does not open is not an
-    /// error here: the first telegram shows the port message and fails. A device given with
-    /// --device that does not open is named on the error stream first.
+    /// error here: the first telegram shows the port message and fails.
     Link& Encoder();
 
     /// A progress line on the error stream while an operation of many telegrams runs.

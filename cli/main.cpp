@@ -1,13 +1,13 @@
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/Cli.h"
+#include "cli/Console.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    veltrin::cli::Console console;
+    const std::vector<std::string> args = console.Arguments(argc, argv);
     veltrin::cli::CliHooks hooks;
-    hooks.progress = ::isatty(STDERR_FILENO) != 0;
+    hooks.progress = console.ErrorIsTerminal();
     int status = veltrin::cli::RunCli(args, std::cout, std::cerr, hooks);
     std::cout.flush();
     return status;

@@ -7,13 +7,30 @@ VELTRIN_PACKAGES=(
   g++ cmake make pkg-config
   nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core
+  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
+  poppler-utils
+)
+
+# For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
+# wine64 puts its programs into Wine's library folder, not on PATH.
+VELTRIN_WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine64
 )
 
 veltrin_install_deps() {
+  veltrin_install_packages "${VELTRIN_PACKAGES[@]}"
+}
+
+veltrin_install_windows_deps() {
+  veltrin_install_packages "${VELTRIN_PACKAGES[@]}" "${VELTRIN_WINDOWS_PACKAGES[@]}"
+}
+
+veltrin_install_packages() {
   local missing=()
-  for p in "${VELTRIN_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -25,8 +42,17 @@ veltrin_install_deps() {
   fi
 }
 
+# veltrin_build ROOT [BUILD [TARGET...]]: configures and builds (everything, or the targets).
 veltrin_build() {
-  local root="$1"
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$root/build" -j"$(nproc)"
+  local root="$1" build="${2:-$1/build}"
+  shift $(($# < 2 ? $# : 2))
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j"$(nproc)" ${1:+--target "$@"}
+}
+
+# The build folder: $VELTRIN_BUILD (absolute, or relative to ROOT), else ROOT/build.
+veltrin_build_dir() {
+  local build="${VELTRIN_BUILD:-$1/build}"
+  case "$build" in /*) ;; *) build="$1/$build" ;; esac
+  echo "$build"
 }

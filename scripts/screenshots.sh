@@ -7,10 +7,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
 veltrin_install_deps
-build="${VELTRIN_BUILD:-$root/build}"
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target veltrin-shots
+build="$(veltrin_build_dir "$root")"
+veltrin_build "$root" "$build" veltrin-shots
 
 out="$build/screenshots"
 mkdir -p "$out"

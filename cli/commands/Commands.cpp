@@ -5,7 +5,7 @@
 namespace veltrin::cli {
 
 std::span<const Command> Commands() {
-    static const std::array<Command, 10> commands{{
+    static const std::array<Command, 13> commands{{
         {"read-all", {{}, {"--base"}}, CmdReadAll},
         {"send-all", {}, CmdSendAll},
         {"defaults", {}, CmdDefaults},
@@ -16,6 +16,9 @@ std::span<const Command> Commands() {
         {"eeprom-store", {}, CmdEepromStore},
         {"eeprom-load", {}, CmdEepromLoad},
         {"ram-defaults", {}, CmdRamDefaults},
+        {"verify", {{"--json"}, {}}, CmdVerify},
+        {"diff", {{"--json"}, {}}, CmdDiff},
+        {"report", {{"--html"}, {}}, CmdReport},
     }};
     return commands;
 }

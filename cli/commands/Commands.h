@@ -32,5 +32,9 @@ int CmdActual(Session& s, const CommandArgs& c);
 int CmdEepromStore(Session& s, const CommandArgs& c);
 int CmdEepromLoad(Session& s, const CommandArgs& c);
 int CmdRamDefaults(Session& s, const CommandArgs& c);
+// The encoder or a second file compared with a file, the report (VerifyCommands.cpp)
+int CmdVerify(Session& s, const CommandArgs& c);
+int CmdDiff(Session& s, const CommandArgs& c);
+int CmdReport(Session& s, const CommandArgs& c);
 
 }  // namespace veltrin::cli

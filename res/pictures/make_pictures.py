@@ -4,6 +4,8 @@
   148.svg/.png  the background of the main window, 496 x 397: an absolute rotary encoder with
                 its shaft, clamping flange and radial connector, and its code disc beside it
   128.svg/.png  the program icon: the encoder's Gray-code disc on its shaft
+  128-N.png     the icon at the sizes of the desktop's icon theme (N = 16 to 256), installed as
+                hicolor icons beside the scalable 128.svg
 
 Run from anywhere: python3 res/pictures/make_pictures.py. The PNG files are committed, so a
 build needs neither Python nor librsvg.
@@ -159,6 +161,9 @@ def icon():
     return "\n".join(s)
 
 
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
 def main():
     for name, text, size in (("148", background(), None), ("128", icon(), None)):
         svg = os.path.join(HERE, name + ".svg")
@@ -169,6 +174,11 @@ def main():
             subprocess.run(["rsvg-convert", "-o", png, svg], check=True)
         else:
             print("rsvg-convert not found: only", svg, "was written")
+    if shutil.which("rsvg-convert"):
+        svg = os.path.join(HERE, "128.svg")
+        for n in ICON_SIZES:
+            png = os.path.join(HERE, f"128-{n}.png")
+            subprocess.run(["rsvg-convert", "-w", str(n), "-h", str(n), "-o", png, svg], check=True)
 
 
 if __name__ == "__main__":

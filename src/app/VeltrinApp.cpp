@@ -1,20 +1,21 @@
 #include "app/VeltrinApp.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QIcon>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMetaObject>
 #include <QProcess>
 #include <QUrl>
 
+#include "app/StartUp.h"
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
+#include "res/ProgramFolder.h"
 #include "ui/common/Ui.h"
 #include "ui/main/InfoDialog.h"
 #include "ui/main/LanguageDialog.h"
@@ -50,13 +51,15 @@ CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
     ExtendedMode = 0;
     ui::ClearHelpTopic();
     TheLink().linkUsed = false;
-    programFolder = QCoreApplication::applicationDirPath();
+    programFolder = QString::fromStdString(DataFolder());
 }
 
 CVeltrinApp::~CVeltrinApp() {
     delete mainFrame_;
     mainFrame_ = nullptr;
     ui::SetHelpHandler({});
+    ui::SetDocumentChangedHandler({});
+    RemoveQtTranslations();
     Link& link = TheLink();
     if (link.Port() == &serialPort) link.SetPort(nullptr);
     link.SetMessageSink(nullptr);
@@ -68,10 +71,14 @@ CVeltrinApp::~CVeltrinApp() {
 
 CVeltrinApp* CVeltrinApp::Instance() { return g_app; }
 
+bool CVeltrinApp::LoadEnglishResources(ResourceSet& set, const QString& folder) {
+    const QString path = QDir(folder).filePath(kEnglishResourceFile);
+    return set.LoadFile(path.toStdString());
+}
+
 void CVeltrinApp::LoadLanguageLibrary() {
     // Missing or unreadable: German, without a message; language keeps its value.
-    const QString path = QDir(programFolder).filePath(kEnglishResourceFile);
-    if (!languageLibrary.LoadFile(QFile::encodeName(path).toStdString())) return;
+    if (!LoadEnglishResources(languageLibrary, programFolder)) return;
     languageLibraryLoaded = true;
     UseResourceSet(&languageLibrary);
 }
@@ -82,27 +89,26 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     portNumber = settings_.port;
     language = settings_.language;
     if (language != 0) LoadLanguageLibrary();
+    // Qt's own texts (standard buttons, file dialogs) in the language of ours.
+    InstallQtTranslations(languageLibraryLoaded);
 
-    QCommandLineParser parser;
-    QCommandLineOption deviceOption("device", "serial device for this run", "path");
-    parser.addOption(deviceOption);
-    parser.addPositionalArgument("file", "configuration file (.ssi)");
-    // An unknown option is no reason not to start; what was understood counts.
-    if (!commandLine.isEmpty()) parser.parse(commandLine);
+    // main() has answered --help, --version and a wrong command line; what was understood counts.
+    const StartOptions options = ParseStartOptions(commandLine);
     // A restarted instance keeps the device of this run but starts without a file: it comes
     // up untitled, with the start-up values.
     arguments.clear();
-    if (parser.isSet(deviceOption)) {
-        serialPort.SetDeviceOverride(QFile::encodeName(parser.value(deviceOption)).toStdString());
-        arguments << "--device" << parser.value(deviceOption);
+    if (options.deviceGiven) {
+        serialPort.SetDeviceOverride(options.device.toStdString());
+        arguments << "--device" << options.device;
     }
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
-        serialPort.BindPort(n, QFile::encodeName(settings_.portDevice[n - 1]).toStdString());
+        serialPort.BindPort(n, settings_.portDevice[n - 1].toStdString());
 
     Link& link = TheLink();
     link.SetPort(&serialPort);
     link.SetMessageSink(&messageSink_);
     ui::SetHelpHandler([this] { OpenHelp(); });
+    ui::SetDocumentChangedHandler([this] { doc_->SetModifiedFlag(true); });
     ui::InstallF1Handler();
 
     QApplication::setWindowIcon(QIcon(ui::Res("icon.128")));
@@ -114,7 +120,7 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     // keeps the values it was saved with.
     InitEncoderParameters();
 
-    const QStringList files = parser.positionalArguments();
+    const QStringList& files = options.files;
     if (!files.isEmpty()) {
         if (!OpenDocumentFile(files.first())) return false;
     } else {
@@ -137,7 +143,7 @@ int CVeltrinApp::SetPort(int n) {
 
 void CVeltrinApp::BindPortDevice(int n, const QString& path) {
     settings_.SavePortDevice(n, path);
-    serialPort.BindPort(n, QFile::encodeName(path).toStdString());
+    serialPort.BindPort(n, path.toStdString());
 }
 
 QString CVeltrinApp::DocTypeField(int field) {
@@ -179,15 +185,19 @@ bool CVeltrinApp::OpenDocumentFile(const QString& path) {
     return true;
 }
 
-void CVeltrinApp::OnFileNew() { doc_->OnNewDocument(); }
+void CVeltrinApp::OnFileNew() {
+    if (doc_->SaveModified()) doc_->OnNewDocument();
+}
 
 void CVeltrinApp::OnFileOpen() {
+    if (!doc_->SaveModified()) return;
     QString path = RunFileDialog(FileDialogKind::Open, {});
     if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
 void CVeltrinApp::OnOpenRecentFile(int index) {
     if (index < 0 || index >= recentFiles_.size()) return;
+    if (!doc_->SaveModified()) return;
     const QString path = recentFiles_[index];
     if (!OpenDocumentFile(path)) {
         int at = recentFiles_.indexOf(path);
@@ -223,6 +233,7 @@ void CVeltrinApp::OnAppAbout() {
 void CVeltrinApp::OnPortSettings() {
     ui::CPortDialog dialog(mainFrame_);
     dialog.SetChoice(portNumber - 1);
+    if (serialPort.IsOpen()) dialog.SetOpenDevice(QString::fromStdString(serialPort.DeviceName()));
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
         dialog.SetDevice(n, settings_.portDevice[n - 1], QString::fromStdString(CSerialPort().DeviceForPort(n)));
     if (dialog.exec() != QDialog::Accepted) return;
@@ -242,6 +253,8 @@ void CVeltrinApp::OnLanguage() {
     if (index != language &&
         ui::ShowMessage(mainFrame_, ui::Str(kRestartQuestion), QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
+    // The restart closes this instance: unsaved changes are asked about first.
+    if (!doc_->SaveModified()) return;
     RestartWithLanguage(index);
 }
 
@@ -250,6 +263,7 @@ void CVeltrinApp::RestartWithLanguage(int index) {
     const QString program = QCoreApplication::applicationFilePath();
     // The closing instance asks nothing and leaves the port to the new one.
     TheLink().linkUsed = false;
+    if (doc_) doc_->SetModifiedFlag(false);
     serialPort.Close();
     // A new instance that does not start shows nothing; this one closes all the same.
     if (programStarter) programStarter(program, arguments);
@@ -260,9 +274,16 @@ void CVeltrinApp::RestartWithLanguage(int index) {
 void CVeltrinApp::SetHelpTopic(const QString& topic) { ui::SetHelpTopic(topic); }
 QString CVeltrinApp::helpTopic() const { return ui::HelpTopic(); }
 
+QString CVeltrinApp::HelpPage() const {
+    // The English page lies in help/en; without it the German one is better than none.
+    const QString help = programFolder + "/help/";
+    if (EnglishInForce() && QFileInfo(help + "en/" + kHelpPage).isFile()) return help + "en/" + kHelpPage;
+    return help + kHelpPage;
+}
+
 QString CVeltrinApp::HelpAddress() const {
     const QString topic = ui::HelpTopic();
-    QString address = "file://" + programFolder + "/help/" + kHelpPage;
+    QString address = "file://" + HelpPage();
     if (!topic.isEmpty()) address += "#" + topic;
     return address;
 }
@@ -273,7 +294,7 @@ void CVeltrinApp::OpenHelp() {
     // The topic never carries over to the next request, whatever happens below.
     ui::ClearHelpTopic();
     if (programFolder.isEmpty()) return;
-    const QString page = programFolder + "/help/" + kHelpPage;
+    const QString page = HelpPage();
     if (!QFileInfo(page).isFile()) return;
     if (helpOpener) {
         helpOpener(address);
@@ -282,7 +303,9 @@ void CVeltrinApp::OpenHelp() {
     // Straight to the browser, no shell in between; the URL class encodes what needs it.
     QUrl url = QUrl::fromLocalFile(page);
     if (!topic.isEmpty()) url.setFragment(topic);
-    QDesktopServices::openUrl(url);
+    const bool opened = urlOpener ? urlOpener(url) : QDesktopServices::openUrl(url);
+    // Without a browser the user learns where the page is, to open it another way.
+    if (!opened) ui::ShowMessage(mainFrame_, ui::Res("app.help.noBrowser").replace("%1", page));
 }
 
 }  // namespace veltrin::app

@@ -14,6 +14,7 @@
 #include "link/SerialPort.h"
 #include "res/Resources.h"
 
+class QUrl;
 class QWidget;
 
 namespace veltrin::ui {
@@ -86,17 +87,21 @@ public:
     /// Help: the topic set by a dialog, and the opening of the page.
     void SetHelpTopic(const QString& topic);
     QString helpTopic() const;
-    /// Opens "file://<program folder>/help/Veltrin-P.html[#topic]" and empties the topic.
-    /// Nothing happens (and no message shows) when the page is missing.
+    /// Opens "file://<program folder>/help/Veltrin-P.html[#topic]" (under English the page in
+    /// help/en, where it exists) and empties the topic. Nothing happens (and no message shows)
+    /// when the page is missing; when no browser opens it, a message tells where the page is.
     void OpenHelp();
     /// The address OpenHelp opens for the current topic.
     QString HelpAddress() const;
+    /// The help page of the language in force.
+    QString HelpPage() const;
 
     /// The language restart: stores the language, frees the port and the close check, starts
     /// a new instance and asks the main window to close.
     void RestartWithLanguage(int index);
 
-    /// The folder of the program: the English resources and the help folder lie there.
+    /// The folder of the English resources and the help folder: beside the program in the build
+    /// tree, <prefix>/share/veltrin when installed (DataFolder).
     QString programFolder;
     /// The arguments a restarted instance gets: the --device of this run, never a file.
     QStringList arguments;
@@ -104,6 +109,8 @@ public:
     // Seams for tests: what opens an address in the browser, what starts a program, and the
     // file dialogs. Empty functions mean the real thing.
     std::function<void(const QString& address)> helpOpener;
+    /// What hands the help page to the browser (QDesktopServices::openUrl); false: no browser.
+    std::function<bool(const QUrl& url)> urlOpener;
     std::function<bool(const QString& program, const QStringList& arguments)> programStarter;
     enum class FileDialogKind { Open, SaveAs };
     std::function<QString(FileDialogKind kind, const QString& title, const QString& filter,
@@ -116,6 +123,9 @@ public:
     static QString DocTypeField(int field);
     /// Runs the file dialog; an empty text when it was cancelled.
     QString RunFileDialog(FileDialogKind kind, const QString& proposedName);
+
+    /// Loads the English resources that belong to the program in programFolder.
+    static bool LoadEnglishResources(ResourceSet& set, const QString& programFolder);
 
 private:
     void LoadLanguageLibrary();

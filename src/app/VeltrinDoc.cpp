@@ -15,7 +15,8 @@ constexpr unsigned kAskStoreEeprom = 57666;     // "Sollen die Daten im EEPROM g
 constexpr unsigned kConfirmStoreEeprom = 57667;
 constexpr unsigned kAskSaveFile = 57668;        // "Sollen die Daten in einer Datei gespeichert werden ?"
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The core takes paths as UTF-8 on every platform (on Windows it hands them to the wide API).
+std::string LocalPath(const QString& path) { return path.toStdString(); }
 }  // namespace
 
 CVeltrinDoc::CVeltrinDoc(CVeltrinApp& app) : app_(app) {}
@@ -34,7 +35,29 @@ void CVeltrinDoc::SetPathName(const QString& path) {
     TitleChanged();
 }
 
-void CVeltrinDoc::OnNewDocument() { SetPathName({}); }
+void CVeltrinDoc::OnNewDocument() {
+    modified_ = false;
+    SetPathName({});
+}
+
+void CVeltrinDoc::SetModifiedFlag(bool modified) {
+    if (modified_ == modified) return;
+    modified_ = modified;
+    TitleChanged();
+}
+
+bool CVeltrinDoc::SaveModified() {
+    if (!modified_) return true;
+    const QString question = ui::Res("app.askSaveChanges").replace(QLatin1String("%1"), Title());
+    switch (ui::AskSaveChanges(nullptr, question)) {
+        case QMessageBox::Save:
+            return OnFileSave();
+        case QMessageBox::Discard:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool CVeltrinDoc::OnOpenDocument(const QString& path) {
     ConfigFileResult result;
@@ -42,7 +65,10 @@ bool CVeltrinDoc::OnOpenDocument(const QString& path) {
         ui::WaitCursor wait;
         result = ReadConfigurationFile(LocalPath(path), encoderParameters);
     }
-    if (result.ok()) return true;
+    if (result.ok()) {
+        SetModifiedFlag(false);
+        return true;
+    }
     ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
     // A file that opened but held no configuration leaves an untitled document behind.
     if (result.status != ConfigStatus::FileError) SetPathName({});
@@ -55,7 +81,10 @@ bool CVeltrinDoc::OnSaveDocument(const QString& path) {
         ui::WaitCursor wait;
         result = WriteConfigurationFile(LocalPath(path), encoderParameters);
     }
-    if (result.ok()) return true;
+    if (result.ok()) {
+        SetModifiedFlag(false);
+        return true;
+    }
     ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
     return false;
 }
@@ -80,7 +109,7 @@ bool CVeltrinDoc::OnFileSaveAs() {
 }
 
 bool CVeltrinDoc::CanClose() {
-    if (!TheLink().linkUsed) return true;
+    if (!TheLink().linkUsed) return SaveModified();
 
     auto answer = ui::ShowMessage(nullptr, ui::Str(kAskStoreEeprom),
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -99,7 +128,8 @@ bool CVeltrinDoc::CanClose() {
 
     answer = ui::ShowMessage(nullptr, ui::Str(kAskSaveFile), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
-    // Saved, cancelled or failed: the program closes all the same.
+    // Saved, cancelled or failed: the program closes all the same. The file question was this
+    // close's question about saving: unsaved changes are not asked about a second time.
     if (answer == QMessageBox::Yes) OnFileSaveAs();
     return true;
 }

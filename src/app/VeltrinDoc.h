@@ -1,7 +1,9 @@
 #pragma once
 // CVeltrinDoc: the one document. It has no data of its own: its content is the global
-// parameter set, which it writes to and reads from configuration files (".ssi"). It is never
-// marked as changed; the only question about saving comes from the close check CanClose.
+// parameter set, which it writes to and reads from configuration files (".ssi"). A send
+// dialog's take-over that changes the parameter set marks it modified (an asterisk in the
+// title); New, Open, a language restart and closing then ask whether to save the changes,
+// unless the close check CanClose has just asked its own file question.
 #include <QString>
 
 namespace veltrin::app {
@@ -32,8 +34,17 @@ public:
     bool OnFileSaveAs();
 
     /// The close check: once something was sent to the encoder, offers to store the
-    /// parameters in its EEPROM and to save them to a file. False: the program keeps running.
+    /// parameters in its EEPROM and to save them to a file; otherwise asks about unsaved
+    /// changes (SaveModified). False: the program keeps running.
     bool CanClose();
+
+    /// Unsaved changes since the last New, Open or Save.
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true);
+    /// With unsaved changes, asks "Save, Don't Save, Cancel" about them. True when the command
+    /// may go on (saved, not wanted, or nothing to save); false after Cancel or when the save
+    /// was cancelled or failed.
+    bool SaveModified();
 
     /// Takes path as the document's file.
     void SetPathName(const QString& path);
@@ -43,6 +54,7 @@ private:
 
     CVeltrinApp& app_;
     QString pathName_;
+    bool modified_ = false;
 };
 
 }  // namespace veltrin::app

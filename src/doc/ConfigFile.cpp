@@ -1,10 +1,12 @@
 // The configuration file format on streams: the counted marker and the record. No file system
-// here; opening, locking and safe replacement are in the platform files (ConfigFile_unix.cpp).
+// here; opening, locking and safe replacement are in the platform files (ConfigFile_unix.cpp,
+// ConfigFile_win.cpp).
 #include "doc/ConfigFile.h"
 
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 
 #include "doc/ParameterFields.h"
 
@@ -97,6 +99,17 @@ ConfigStatus ReadConfiguration(std::istream& in, EncoderParameters& p) {
     if (!ReadBytes(in, image, kRecordSize)) return ConfigStatus::EndOfFile;
     DecodeRecord(image, p);
     return ConfigStatus::Ok;
+}
+
+ConfigFileResult ReadConfigurationHead(const std::string& head, EncoderParameters& p) {
+    ConfigFileResult r;
+    if (head.empty()) {
+        r.emptyFile = true;   // the open succeeds and the parameter set stays as it was
+        return r;
+    }
+    std::istringstream in(head);
+    r.status = ReadConfiguration(in, p);
+    return r;
 }
 
 }  // namespace veltrin

@@ -2,7 +2,7 @@
 // Configuration files (".ssi"): a counted marker "SSI-CFG" and the 196-byte little-endian image
 // of EncoderParameters; 204 bytes as this program writes them. The stream functions know only
 // the format; the file functions add opening, the 0-byte rule, safe replacement and the
-// file-error causes that the messages name.
+// file-error causes that the messages name. Paths are UTF-8 on every platform.
 #include <istream>
 #include <ostream>
 #include <string>
@@ -61,6 +61,14 @@ struct ConfigFileResult {
     bool ok() const { return status == ConfigStatus::Ok; }
 };
 
+/// The platform files read at most this much of a file: the format never needs more than a
+/// longest length prefix, a 16-bit marker and the record.
+inline constexpr std::size_t kConfigFileHeadLimit = 4096;
+
+/// Reads a file's first bytes (at most kConfigFileHeadLimit) into p: a 0-byte file succeeds
+/// without reading anything; otherwise ReadConfiguration decides.
+ConfigFileResult ReadConfigurationHead(const std::string& head, EncoderParameters& p);
+
 /// Opens path for reading (others may read it, not write it: a shared lock) and reads it into
 /// p. A 0-byte file succeeds without reading anything. Blocks only for the file system: the
 /// open never waits (a FIFO without a writer, a device), and anything but a regular file (a
@@ -77,8 +85,9 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
 /// - A symbolic link (a chain of them too) is written through: the file it ends at is
 ///   replaced, the link stays; a link to a name where nothing is yet creates that file. A loop
 ///   of links is a bad path.
-/// - The new file beside the target has a short name of its own (".veltrin-<pid>-<n>.tmp"),
-///   so a target whose name is as long as the file system allows can still be saved.
+/// - The new file beside the target has a short name of its own (".veltrin-<pid>-<n>.tmp" on
+///   POSIX, "~vt<pid>-<n>.tmp" on Windows), so a target whose name is as long as the file
+///   system allows can still be saved.
 /// - An empty path is a bad path; nothing is created.
 ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderParameters& p);
 

@@ -128,7 +128,7 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
     // record: read a bounded head and ignore the rest, however long the file is.
     std::string head;
     char chunk[1024];
-    while (head.size() < 4096) {
+    while (head.size() < kConfigFileHeadLimit) {
         ssize_t got = ::read(file.fd, chunk, sizeof chunk);
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -137,14 +137,7 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
         if (got == 0) break;
         head.append(chunk, static_cast<std::size_t>(got));
     }
-    ConfigFileResult r;
-    if (head.empty()) {
-        r.emptyFile = true;   // the open succeeds and the parameter set stays as it was
-        return r;
-    }
-    std::istringstream in(head);
-    r.status = ReadConfiguration(in, p);
-    return r;
+    return ReadConfigurationHead(head, p);
 }
 
 ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderParameters& p) {

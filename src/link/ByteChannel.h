@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/PortDiagnosis.h"
+
 namespace veltrin {
 
 enum class WireDirection { Sent, Received };
@@ -25,6 +27,8 @@ public:
     virtual bool IsOpen() const = 0;
     /// The port number n shown in the port message ("COM n").
     virtual int PortNumber() const = 0;
+    /// Why the channel did not open, for the second line of the port message (None: no reason known).
+    virtual PortDiagnosis OpenFailure() const { return {}; }
     /// Received bytes waiting. Never blocks; clears line errors.
     virtual std::uint32_t InputCount() = 0;
     /// Blocks until at least one received byte is waiting or timeoutMs has passed (monotonic

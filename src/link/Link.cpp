@@ -133,7 +133,12 @@ bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength) {
 bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
     if (!port_ || !port_->IsOpen()) {
         int number = port_ ? port_->PortNumber() : 0;
-        messages_->ShowMessage(FormatNumber(ResString(kTextPortNotOpen), number));
+        std::string text = FormatNumber(ResString(kTextPortNotOpen), number);
+        // The second line names the device and the system's reason, where the port knows it.
+        if (std::string reason = port_ ? PortDiagnosisText(port_->OpenFailure()) : std::string();
+            !reason.empty())
+            text += "\n" + reason;
+        messages_->ShowMessage(text);
         return false;
     }
     if (telegramObserver_) telegramObserver_(bytes, length);

@@ -32,6 +32,8 @@ public:
 
     bool IsOpen() const override;
     int PortNumber() const override { return portNumber; }
+    /// Why the last Open failed: the device and the system's reason; None after a good Open.
+    PortDiagnosis OpenFailure() const override { return openFailure_; }
     std::uint32_t InputCount() override;
     bool WaitForInput(int timeoutMs) override;
     std::uint32_t Read(std::uint32_t count) override;
@@ -40,7 +42,7 @@ public:
     void Purge() override;
 
     /// The device COM n stands for: a binding, else the platform's default
-    /// (/dev/ttyS<n-1> on Linux, COM<n> on Windows).
+    /// (/dev/ttyS<n-1> on Linux, COM<n> on Windows, opened as \\.\COM<n>).
     std::string DeviceForPort(int n) const;
     /// Binds COM n to a device path (empty path: back to the default).
     void BindPort(int n, const std::string& devicePath);
@@ -65,12 +67,13 @@ public:
 private:
     std::map<int, std::string> bindings_;
     std::string deviceOverride_;
+    PortDiagnosis openFailure_;
+    bool manualRts_ = false;   // raise/drop RTS around each write (the driver does not toggle it)
+    void SetRts(bool on);
 #ifndef _WIN32
     struct termios savedSettings_ {};
     bool haveSavedSettings_ = false;
-    bool manualRts_ = false;       // raise/drop RTS around each write (no RS-485 mode in the driver)
     std::uint32_t lastErrorCount_ = 0;
-    void SetRts(bool on);
 #endif
 };
 

@@ -33,17 +33,24 @@ bool CSerialPort::IsOpen() const { return handle >= 0; }
 
 bool CSerialPort::Open() {
     portName = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
-    // A name with a NUL in it would open the device named by its beginning: another line.
-    if (portName.empty() || portName.find('\0') != std::string::npos) return false;
 
+    // A failed step keeps the system's reason for the port message.
+    openFailure_ = {};
+    auto fail = [&](int fd, int error) {
+        if (fd >= 0) ::close(fd);
+        openFailure_ = DiagnoseOpenFailure(portName, error);
+        return false;
+    };
+    // A name with a NUL in it would open the device named by its beginning: another line.
+    if (portName.empty() || portName.find('\0') != std::string::npos) return fail(-1, ENOENT);
     // Non-blocking so that open() does not wait for carrier; no controlling terminal;
     // not inherited by a program we start (the language restart starts ourselves).
     int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return fail(fd, errno);
     // Only a terminal can be an encoder's line.
-    if (!::isatty(fd)) { ::close(fd); return false; }
+    if (!::isatty(fd)) return fail(fd, ENOTTY);
     // Exclusive use: TIOCEXCL refuses further opens of the tty, flock also stops root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) { ::close(fd); return false; }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, errno);
     ::ioctl(fd, TIOCEXCL);
     handle = fd;
 
@@ -51,8 +58,9 @@ bool CSerialPort::Open() {
     // Nothing of an earlier user of the line may reach us, and nothing of ours is pending yet.
     ::tcflush(fd, TCIOFLUSH);
     if (Configure() != 0) {
+        const int error = errno;
         Close();
-        return false;
+        return fail(-1, error);
     }
     // Time-outs: reads never block (VMIN = VTIME = 0, O_NONBLOCK); Write bounds itself.
     return true;

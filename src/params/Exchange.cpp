@@ -14,16 +14,16 @@ bool WriteParameter(Link& link, Kp id, const WireBytes& d) {
     return Send(link, WriteTelegram(e.number, d));
 }
 
-bool WriteValue(Link& link, Kp id, std::int64_t value) {
+WireBytes EncodeValue(Kp id, std::int64_t value) {
     switch (CatalogueEntry(id).encoding) {
         case KpEncoding::Signed24:
-            return WriteParameter(link, id, EncodeSigned24(static_cast<std::int32_t>(value)));
+            return EncodeSigned24(static_cast<std::int32_t>(value));
         case KpEncoding::Unsigned24:
-            return WriteParameter(link, id, EncodeUnsigned24(static_cast<std::uint32_t>(value)));
+            return EncodeUnsigned24(static_cast<std::uint32_t>(value));
         case KpEncoding::Byte:
-            return WriteParameter(link, id, EncodeByte(static_cast<std::uint32_t>(value)));
+            return EncodeByte(static_cast<std::uint32_t>(value));
         default:
-            return false;  // composite encodings are built by their callers
+            return {0, 0, 0};
     }
 }
 

@@ -15,8 +15,9 @@ namespace veltrin::detail {
 /// Sends the write telegram of parameter id with the data bytes d. False, without sending,
 /// for a read-only parameter.
 bool WriteParameter(Link& link, Kp id, const WireBytes& d);
-/// Sends value in the catalogue's encoding of id (signed or unsigned 24-bit, or byte).
-bool WriteValue(Link& link, Kp id, std::int64_t value);
+/// value in the catalogue's encoding of id (signed or unsigned 24-bit, or byte); 0, 0, 0 for
+/// the composite encodings, which their callers build.
+WireBytes EncodeValue(Kp id, std::int64_t value);
 /// Sends a device command (KP, 0, 0, 0).
 bool SendCommand(Link& link, Kp id);
 /// Sends the read request of id. False, without sending, for a command.
@@ -26,6 +27,10 @@ bool RequestRead(Link& link, Kp id);
 bool ReceiveReadReply(Link& link, Kp id);
 /// RequestRead then ReceiveReadReply: the reply is in link.replyBlock when true.
 bool ReadParameter(Link& link, Kp id);
+
+/// The four characters of a firmware reply (KP 31); false when one of them is outside 0x30
+/// to 0x3F.
+bool FirmwareCharacters(const ReplyBlock& reply, std::array<char, 4>& version);
 
 /// One status-bit function's members and its place on the wire.
 struct StatusBitFunction {

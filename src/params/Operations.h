@@ -7,9 +7,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/Link.h"
+#include "params/Catalogue.h"
 #include "params/EncoderParameters.h"
+#include "params/Encoding.h"
 
 namespace veltrin {
 
@@ -82,6 +85,20 @@ bool SendAll(const EncoderParameters& p = encoderParameters, Link& link = TheLin
 /// Records owner for position (0-7; 8 frees the owner's entry). False: held by another owner,
 /// or a position outside 0 to 8; the table is then unchanged.
 bool AllocateStatusBit(std::int32_t position, std::int32_t owner);
+
+/// A send by its group (the six send dialogs, and SendAll with item 0).
+enum class SendGroup { Presets, Scaling, Limits, DataFormat, StatusBits, CountDirection, All };
+/// One write telegram of a send: the parameter and its data bytes.
+struct PlannedWrite {
+    Kp kp;
+    WireBytes data;
+};
+/// The write telegrams that send (group, item) would make for p, in order, as though the
+/// encoder confirmed every one; nothing is sent. extendedMode stands for ExtendedMode, and the
+/// status-bit allocations are made in a copy of owners (the run's table stays as it is), so a
+/// withheld status bit is missing from the list as it would be from the line.
+std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p, std::int32_t extendedMode,
+                                   const std::array<std::int32_t, 8>& owners);
 
 bool StoreToEeprom(Link& link = TheLink());
 bool LoadFromEeprom(Link& link = TheLink());

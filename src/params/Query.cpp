@@ -50,15 +50,18 @@ bool QueryPresets(PresetsQueryResult& r, Link& link) {
     return true;
 }
 
-bool QueryFirmwareVersion(std::array<char, 4>& version, Link& link) {
-    if (!ReadParameter(link, Kp::FirmwareVersion)) return false;
+bool detail::FirmwareCharacters(const ReplyBlock& reply, std::array<char, 4>& version) {
     bool digits = true;
     for (int i = 0; i < 4; ++i) {
-        const std::uint8_t c = link.replyBlock.b(i + 1);
+        const std::uint8_t c = reply.b(i + 1);
         version[static_cast<std::size_t>(i)] = static_cast<char>(c);
         if ((c & 0xF0) != 0x30) digits = false;
     }
     return digits;
+}
+
+bool QueryFirmwareVersion(std::array<char, 4>& version, Link& link) {
+    return ReadParameter(link, Kp::FirmwareVersion) && detail::FirmwareCharacters(link.replyBlock, version);
 }
 
 bool QueryScaling(ScalingQueryResult& r, Link& link) {

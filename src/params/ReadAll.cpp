@@ -103,19 +103,25 @@ void StoreReadAllReply(int step, const ReplyBlock& reply, EncoderParameters& p) 
     if (step >= 1 && step <= kReadAllSteps) kSteps[static_cast<std::size_t>(step - 1)].store(reply, p);
 }
 
-bool ReadAll(EncoderParameters& p, Link& link) {
+bool ReadAllReplies(Link& link, const std::function<void(int step, const ReplyBlock* reply)>& take) {
     for (int step = 1; step < kReadAllSteps; ++step) {
         if (!detail::ReadParameter(link, ReadAllStepKp(step))) return false;
-        StoreReadAllReply(step, link.replyBlock, p);
+        take(step, &link.replyBlock);
     }
     // The shift comes last and is optional: a request that fails ends read-all with false,
-    // a reply that fails only sets the shift to 0.
+    // a reply that fails is handed on as none.
     if (!detail::RequestRead(link, ReadAllStepKp(kReadAllSteps))) return false;
-    if (detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)))
-        StoreReadAllReply(kReadAllSteps, link.replyBlock, p);
-    else
-        p.positionShift = 0;
+    take(kReadAllSteps, detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)) ? &link.replyBlock : nullptr);
     return true;
+}
+
+bool ReadAll(EncoderParameters& p, Link& link) {
+    return ReadAllReplies(link, [&p](int step, const ReplyBlock* reply) {
+        if (reply)
+            StoreReadAllReply(step, *reply, p);
+        else
+            p.positionShift = 0;   // the shift's reply failed
+    });
 }
 
 }  // namespace veltrin

@@ -2,171 +2,270 @@
 // in a fixed order, stopping at the first telegram the encoder does not confirm. The status
 // bits of the limits and of the status-bit group share eight output positions; a position that
 // another function holds is skipped without a word.
+//
+// Every send is written once, against a sink: the link sends the telegrams and allocates in the
+// run's table; a plan only records them and allocates in a table of its own.
 #include "params/Exchange.h"
 #include "params/Operations.h"
 
 namespace veltrin {
 
-using detail::WriteParameter;
-using detail::WriteValue;
+using detail::EncodeValue;
 
 namespace {
 constexpr int kNoStatusBit = 8;
 
-bool WriteInput(Link& link, Kp id, std::uint32_t on, std::uint32_t activeHigh) {
-    return WriteParameter(link, id, EncodeByte(EncodeInputConfigByte(on, activeHigh)));
+using OwnerTable = std::array<std::int32_t, 8>;
+
+bool AllocateIn(OwnerTable& owners, std::int32_t position, std::int32_t owner) {
+    if (position == kNoStatusBit) {
+        for (auto& entry : owners)
+            if (entry == owner) entry = 0;
+        return true;
+    }
+    // Positions reach here as the user typed them; anything but 0 to 8 is no position.
+    if (position < 0 || position > 7) return false;
+    auto& slot = owners[static_cast<std::size_t>(position)];
+    if (slot != 0 && slot != owner) return false;
+    for (auto& entry : owners)
+        if (entry == owner) entry = 0;
+    slot = owner;
+    return true;
 }
 
-bool WriteStatusBit(Link& link, const EncoderParameters& p, const detail::StatusBitFunction& f) {
-    return WriteParameter(link, f.kp, EncodeByte(detail::StatusBitByteOf(p, f)));
+/// Where the telegrams of a send go.
+class Sink {
+public:
+    virtual bool Write(Kp id, const WireBytes& d) = 0;
+    virtual bool Allocate(std::int32_t position, std::int32_t owner) = 0;
+
+protected:
+    ~Sink() = default;
+};
+
+/// To the encoder, allocating in the run's table.
+class LinkSink final : public Sink {
+public:
+    explicit LinkSink(Link& link) : link_(link) {}
+    bool Write(Kp id, const WireBytes& d) override { return detail::WriteParameter(link_, id, d); }
+    bool Allocate(std::int32_t position, std::int32_t owner) override {
+        return AllocateIn(statusBitOwners, position, owner);
+    }
+
+private:
+    Link& link_;
+};
+
+/// Into a list, allocating in a table of its own; every telegram "succeeds".
+class PlanSink final : public Sink {
+public:
+    explicit PlanSink(const OwnerTable& owners) : owners_(owners) {}
+    bool Write(Kp id, const WireBytes& d) override {
+        writes.push_back({id, d});
+        return true;
+    }
+    bool Allocate(std::int32_t position, std::int32_t owner) override {
+        return AllocateIn(owners_, position, owner);
+    }
+    std::vector<PlannedWrite> writes;
+
+private:
+    OwnerTable owners_;
+};
+
+bool WriteValue(Sink& out, Kp id, std::int64_t value) { return out.Write(id, EncodeValue(id, value)); }
+
+bool WriteInput(Sink& out, Kp id, std::uint32_t on, std::uint32_t activeHigh) {
+    return out.Write(id, EncodeByte(EncodeInputConfigByte(on, activeHigh)));
 }
 
-bool SendPresetItem(int item, const EncoderParameters& p, Link& link) {
+bool WriteStatusBit(Sink& out, const EncoderParameters& p, const detail::StatusBitFunction& f) {
+    return out.Write(f.kp, EncodeByte(detail::StatusBitByteOf(p, f)));
+}
+
+bool SendPresetItem(Sink& out, int item, const EncoderParameters& p) {
     switch (item) {
         case 1:
-            return WriteValue(link, Kp::InternalPreset, p.internalPreset);
+            return WriteValue(out, Kp::InternalPreset, p.internalPreset);
         case 2:
-            return WriteValue(link, Kp::ExtPreset1, p.extPreset1) &&
-                   WriteInput(link, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh);
+            return WriteValue(out, Kp::ExtPreset1, p.extPreset1) &&
+                   WriteInput(out, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh);
         case 3:
-            return WriteValue(link, Kp::ExtPreset2, p.extPreset2) &&
-                   WriteInput(link, Kp::ExtPreset2Input, p.extPreset2On, p.extPreset2ActiveHigh);
+            return WriteValue(out, Kp::ExtPreset2, p.extPreset2) &&
+                   WriteInput(out, Kp::ExtPreset2Input, p.extPreset2On, p.extPreset2ActiveHigh);
         case 4:
-            return WriteValue(link, Kp::PresetOffset, p.presetOffset);
+            return WriteValue(out, Kp::PresetOffset, p.presetOffset);
         case 5:
-            return WriteValue(link, Kp::LengthMeasurement, p.lengthMeasurementOn);
+            return WriteValue(out, Kp::LengthMeasurement, p.lengthMeasurementOn);
         case 6:
-            return WriteValue(link, Kp::DebounceTime, p.debounceTime);
+            return WriteValue(out, Kp::DebounceTime, p.debounceTime);
         default:
             return false;
     }
 }
 
 // One limit (1 to 4): its value, then its status bit if the position is free for it.
-bool SendLimit(int n, const EncoderParameters& p, Link& link) {
+bool SendLimit(Sink& out, int n, const EncoderParameters& p) {
     const auto& value = detail::kLimitValues[static_cast<std::size_t>(n - 1)];
     const auto& bit = detail::kLimitBits[static_cast<std::size_t>(n - 1)];
-    if (!WriteValue(link, value.kp, p.*value.value)) return false;
-    if (!AllocateStatusBit(p.*bit.position, bit.owner)) return true;
-    return WriteStatusBit(link, p, bit);
+    if (!WriteValue(out, value.kp, p.*value.value)) return false;
+    if (!out.Allocate(p.*bit.position, bit.owner)) return true;
+    return WriteStatusBit(out, p, bit);
 }
 
 // One status-bit function (item 1 to 5); the overspeed bit brings its threshold along.
-bool SendStatusBitFunction(int item, const EncoderParameters& p, Link& link) {
+bool SendStatusBitFunction(Sink& out, int item, const EncoderParameters& p) {
     const auto& f = detail::kStatusBitFunctions[static_cast<std::size_t>(item - 1)];
-    if (!AllocateStatusBit(p.*f.position, f.owner)) return true;
-    if (!WriteStatusBit(link, p, f)) return false;
-    if (item == 1) return WriteValue(link, Kp::OverspeedValue, p.overspeedValue);
+    if (!out.Allocate(p.*f.position, f.owner)) return true;
+    if (!WriteStatusBit(out, p, f)) return false;
+    if (item == 1) return WriteValue(out, Kp::OverspeedValue, p.overspeedValue);
     return true;
 }
 
-bool SendDataFormatItem(int item, const EncoderParameters& p, Link& link) {
+bool SendDataFormatItem(Sink& out, int item, const EncoderParameters& p) {
     switch (item) {
         case 1:
-            return WriteValue(link, Kp::SsiConfiguration, p.ssiConfiguration);
+            return WriteValue(out, Kp::SsiConfiguration, p.ssiConfiguration);
         case 2:
-            return WriteValue(link, Kp::NumberRepresentation, p.numberRepresentation);
+            return WriteValue(out, Kp::NumberRepresentation, p.numberRepresentation);
         case 3:
-            return WriteValue(link, Kp::OutputCode, p.outputCode);
+            return WriteValue(out, Kp::OutputCode, p.outputCode);
         case 4:
-            if (!WriteValue(link, Kp::OutputFormat, p.outputFormat)) return false;
+            if (!WriteValue(out, Kp::OutputFormat, p.outputFormat)) return false;
             // "Tannenbaum" takes the bit counts as two nibbles, the other formats with their sum.
-            if (p.outputFormat == 1)
-                return WriteParameter(link, Kp::BitNibbles, EncodeBitNibbles(p.bitsS, p.bitsU));
-            return WriteParameter(link, Kp::BitCounts, EncodeBitCounts(p.bitsS, p.bitsU));
+            if (p.outputFormat == 1) return out.Write(Kp::BitNibbles, EncodeBitNibbles(p.bitsS, p.bitsU));
+            return out.Write(Kp::BitCounts, EncodeBitCounts(p.bitsS, p.bitsU));
         case 5:
-            return WriteParameter(link, Kp::PositionShift, EncodePositionShift(p.positionShift));
+            return out.Write(Kp::PositionShift, EncodePositionShift(p.positionShift));
         default:
             return false;
     }
 }
-}  // namespace
 
-bool AllocateStatusBit(std::int32_t position, std::int32_t owner) {
-    if (position == kNoStatusBit) {
-        for (auto& entry : statusBitOwners)
-            if (entry == owner) entry = 0;
-        return true;
-    }
-    // Positions reach here as the user typed them; anything but 0 to 8 is no position.
-    if (position < 0 || position > 7) return false;
-    auto& slot = statusBitOwners[static_cast<std::size_t>(position)];
-    if (slot != 0 && slot != owner) return false;
-    for (auto& entry : statusBitOwners)
-        if (entry == owner) entry = 0;
-    slot = owner;
-    return true;
-}
-
-bool SendPresets(int item, const EncoderParameters& p, Link& link) {
-    if (item != 0) return SendPresetItem(item, p, link);
+bool Presets(Sink& out, int item, const EncoderParameters& p, std::int32_t extendedMode) {
+    if (item != 0) return SendPresetItem(out, item, p);
     // The debounce time goes along only in the service mode.
-    return WriteValue(link, Kp::InternalPreset, p.internalPreset) &&
-           WriteValue(link, Kp::ExtPreset1, p.extPreset1) &&
-           (ExtendedMode == 0 || WriteValue(link, Kp::DebounceTime, p.debounceTime)) &&
-           WriteInput(link, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh) &&
-           WriteValue(link, Kp::ExtPreset2, p.extPreset2) &&
-           WriteInput(link, Kp::ExtPreset2Input, p.extPreset2On, p.extPreset2ActiveHigh) &&
-           WriteValue(link, Kp::PresetOffset, p.presetOffset) &&
-           WriteValue(link, Kp::LengthMeasurement, p.lengthMeasurementOn);
+    return WriteValue(out, Kp::InternalPreset, p.internalPreset) &&
+           WriteValue(out, Kp::ExtPreset1, p.extPreset1) &&
+           (extendedMode == 0 || WriteValue(out, Kp::DebounceTime, p.debounceTime)) &&
+           WriteInput(out, Kp::ExtPreset1Input, p.extPreset1On, p.extPreset1ActiveHigh) &&
+           WriteValue(out, Kp::ExtPreset2, p.extPreset2) &&
+           WriteInput(out, Kp::ExtPreset2Input, p.extPreset2On, p.extPreset2ActiveHigh) &&
+           WriteValue(out, Kp::PresetOffset, p.presetOffset) &&
+           WriteValue(out, Kp::LengthMeasurement, p.lengthMeasurementOn);
 }
 
-bool SendScaling(int item, const EncoderParameters& p, Link& link) {
+bool Scaling(Sink& out, int item, const EncoderParameters& p) {
     switch (item) {
         case 1:
-            return WriteParameter(link, Kp::ScalingFactor,
-                                  EncodeUnsigned24(ScalingFactorToWire(p.scalingFactorText)));
+            return out.Write(Kp::ScalingFactor, EncodeUnsigned24(ScalingFactorToWire(p.scalingFactorText)));
         case 2:
             // The encoder has one steps parameter; each scaling sends its own member into it.
-            return WriteValue(link, Kp::Steps, p.stepsForMeasuringSteps) &&
-                   WriteValue(link, Kp::MeasuringSteps, p.measuringSteps);
+            return WriteValue(out, Kp::Steps, p.stepsForMeasuringSteps) &&
+                   WriteValue(out, Kp::MeasuringSteps, p.measuringSteps);
         case 3:
-            return WriteValue(link, Kp::Steps, p.stepsForRevolutions) &&
-                   WriteValue(link, Kp::Revolutions, p.revolutions);
+            return WriteValue(out, Kp::Steps, p.stepsForRevolutions) &&
+                   WriteValue(out, Kp::Revolutions, p.revolutions);
         default:
             return false;
     }
 }
 
-bool SendLimits(int item, const EncoderParameters& p, Link& link) {
-    if (item >= 1 && item <= 4) return SendLimit(item, p, link);
+bool Limits(Sink& out, int item, const EncoderParameters& p) {
+    if (item >= 1 && item <= 4) return SendLimit(out, item, p);
     if (item != 0) return false;
     for (int n = 1; n <= 4; ++n)
-        if (!SendLimit(n, p, link)) return false;
+        if (!SendLimit(out, n, p)) return false;
     return true;
 }
 
-bool SendDataFormat(int item, const EncoderParameters& p, Link& link) {
-    if (item != 0) return SendDataFormatItem(item, p, link);
+bool DataFormat(Sink& out, int item, const EncoderParameters& p) {
+    if (item != 0) return SendDataFormatItem(out, item, p);
     for (int i = 1; i <= 5; ++i)
-        if (!SendDataFormatItem(i, p, link)) return false;
+        if (!SendDataFormatItem(out, i, p)) return false;
     return true;
 }
 
-bool SendStatusBits(int item, const EncoderParameters& p, Link& link) {
-    if (item >= 1 && item <= 5) return SendStatusBitFunction(item, p, link);
+bool StatusBits(Sink& out, int item, const EncoderParameters& p) {
+    if (item >= 1 && item <= 5) return SendStatusBitFunction(out, item, p);
     if (item != 0) return false;
     for (int i = 1; i <= 5; ++i)
-        if (!SendStatusBitFunction(i, p, link)) return false;
+        if (!SendStatusBitFunction(out, i, p)) return false;
     return true;
 }
 
-bool SendCountDirection(int item, const EncoderParameters& p, Link& link) {
+bool CountDirection(Sink& out, int item, const EncoderParameters& p) {
     const bool direction = item == 0 || item == 1;
     const bool input = item == 0 || item == 2;
     if (!direction && !input) return false;
-    if (direction && !WriteValue(link, Kp::CountDirection, p.countDirectionBackward)) return false;
-    if (input && !WriteInput(link, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh))
+    if (direction && !WriteValue(out, Kp::CountDirection, p.countDirectionBackward)) return false;
+    if (input && !WriteInput(out, Kp::ExtDirSwitchInput, p.extDirSwitchOn, p.extDirSwitchActiveHigh))
         return false;
     return true;
 }
 
-bool SendAll(const EncoderParameters& p, Link& link) {
+bool All(Sink& out, const EncoderParameters& p, std::int32_t extendedMode) {
     // Only the scaling that the selection names is sent; a selection above 2 names none and
     // ends the send there.
-    return SendPresets(0, p, link) && SendScaling(p.scalingSelection + 1, p, link) &&
-           SendLimits(0, p, link) && SendDataFormat(0, p, link) && SendStatusBits(0, p, link) &&
-           SendCountDirection(0, p, link);
+    return Presets(out, 0, p, extendedMode) && Scaling(out, p.scalingSelection + 1, p) && Limits(out, 0, p) &&
+           DataFormat(out, 0, p) && StatusBits(out, 0, p) && CountDirection(out, 0, p);
+}
+
+bool Send(Sink& out, SendGroup group, int item, const EncoderParameters& p, std::int32_t extendedMode) {
+    switch (group) {
+        case SendGroup::Presets:
+            return Presets(out, item, p, extendedMode);
+        case SendGroup::Scaling:
+            return Scaling(out, item, p);
+        case SendGroup::Limits:
+            return Limits(out, item, p);
+        case SendGroup::DataFormat:
+            return DataFormat(out, item, p);
+        case SendGroup::StatusBits:
+            return StatusBits(out, item, p);
+        case SendGroup::CountDirection:
+            return CountDirection(out, item, p);
+        case SendGroup::All:
+            return All(out, p, extendedMode);
+    }
+    return false;
+}
+
+bool SendToLink(SendGroup group, int item, const EncoderParameters& p, Link& link) {
+    LinkSink out(link);
+    return Send(out, group, item, p, ExtendedMode);
+}
+}  // namespace
+
+bool AllocateStatusBit(std::int32_t position, std::int32_t owner) {
+    return AllocateIn(statusBitOwners, position, owner);
+}
+
+bool SendPresets(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::Presets, item, p, link);
+}
+bool SendScaling(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::Scaling, item, p, link);
+}
+bool SendLimits(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::Limits, item, p, link);
+}
+bool SendDataFormat(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::DataFormat, item, p, link);
+}
+bool SendStatusBits(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::StatusBits, item, p, link);
+}
+bool SendCountDirection(int item, const EncoderParameters& p, Link& link) {
+    return SendToLink(SendGroup::CountDirection, item, p, link);
+}
+bool SendAll(const EncoderParameters& p, Link& link) { return SendToLink(SendGroup::All, 0, p, link); }
+
+std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p,
+                                   std::int32_t extendedMode, const std::array<std::int32_t, 8>& owners) {
+    PlanSink out(owners);
+    Send(out, group, item, p, extendedMode);
+    return std::move(out.writes);
 }
 
 }  // namespace veltrin

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "res/Utf8Path.h"
+
 namespace veltrin {
 
 namespace {
@@ -43,7 +45,7 @@ std::size_t ResourceSet::Parse(std::string_view text) {
 }
 
 bool ResourceSet::LoadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();

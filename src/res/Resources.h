@@ -20,7 +20,8 @@ class ResourceSet {
 public:
     /// Parses a resource text. Malformed lines (no tab) are skipped; returns the number of entries.
     std::size_t Parse(std::string_view text);
-    /// Loads a resource file; false (and the set unchanged) when it cannot be read or holds no entry.
+    /// Loads a resource file (path in UTF-8); false (and the set unchanged) when it cannot be read
+    /// or holds no entry.
     bool LoadFile(const std::string& path);
 
     bool Has(std::string_view key) const;

@@ -235,13 +235,19 @@ TEST_F(StartupTest, CommandLineFileThatCannotBeReadEndsTheProgram) {
 
 TEST_F(StartupTest, DeviceThatIsNoSerialPortFailsAtTheFirstExchange) {
     const QString regular = WriteFile("kein-port", "x");
-    for (const QString& device : {QString("/nonexistent/ttyX"), QString("/dev/null"), regular}) {
+    // The port message names the device and the reason in a second line.
+    const std::vector<std::pair<QString, QString>> devices = {
+        {"/nonexistent/ttyX", "/nonexistent/ttyX gibt es nicht."},
+        {"/dev/null", "/dev/null ist keine serielle Schnittstelle."},
+        {regular, regular + " ist keine serielle Schnittstelle."}};
+    for (const auto& [device, reason] : devices) {
         messages.clear();
         ASSERT_TRUE(Start({"--device", device}));
         EXPECT_FALSE(app->serialPort.IsOpen()) << device.toStdString();
         EXPECT_TRUE(messages.empty());
         Frame().RunCommand(32777);   // Alles Abfragen
-        EXPECT_EQ(Texts(), (QStringList{"Der Anschluß COM 1 kann nicht geöffnet werden !", "Geber antwortet nicht !"}))
+        EXPECT_EQ(Texts(), (QStringList{"Der Anschluß COM 1 kann nicht geöffnet werden !\n" + reason,
+                                        "Geber antwortet nicht !"}))
             << device.toStdString();
         app.reset();
     }

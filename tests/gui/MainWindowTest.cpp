@@ -37,14 +37,14 @@ TEST_F(MainWindowTest, MenuHasEveryItemInOrder) {
 
     EXPECT_EQ(MenuLines(popups[0]->menu()),
               (QStringList{"57600 &Neu\tStrg+N", "57601 Ö&ffnen...\tStrg+O", "57603 S&peichern\tStrg+S",
-                           "57604 Speichern &unter...", "-", "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
+                           "57604 Speichern &unter...", "-", "32901 Be&richt...", "-", "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
     EXPECT_EQ(MenuLines(popups[1]->menu()),
               (QStringList{"32784 &Presets", "32785 &Skalierung", "32786 &Endlagen", "32787 &Datenformat",
                            "32788 &Zählrichtung", "32789 S&tatusbits", "-", "32779 &Alles Senden"}));
     EXPECT_EQ(MenuLines(popups[2]->menu()),
               (QStringList{"1114 &Presets", "32772 &Skalierung", "32773 &Endlagen", "32774 &Datenformat",
-                           "32775 &Zählrichtung", "32776 S&tatusbits", "-", "32777 &Alles Abfragen", "-",
-                           "32778 &Istwert"}));
+                           "32775 &Zählrichtung", "32776 S&tatusbits", "-", "32777 &Alles Abfragen",
+                           "32900 Mit Geber &vergleichen...", "-", "32778 &Istwert"}));
     EXPECT_EQ(MenuLines(popups[3]->menu()),
               (QStringList{"32780 S&chnittstelle", "-", "32791 S&prache", "-", "32781 &Ram Default Werte", "-",
                            "32782 aus EEPROM &laden", "32783 ins EEPROM speichern"}));
@@ -56,11 +56,11 @@ TEST_F(MainWindowTest, RecentFilesReplaceThePlaceholderAndAreWrittenAtTheEnd) {
     Store("Recent File List/File2", "/b/zwei&drei.ssi");
     ASSERT_TRUE(Start());
     QMenu* file = Frame().menuBar()->actions()[0]->menu();
-    EXPECT_EQ(MenuLines(file).mid(4, 4), (QStringList{"-", "57616 &1 /a/eins.ssi", "57617 &2 /b/zwei&&drei.ssi", "-"}));
+    EXPECT_EQ(MenuLines(file).mid(6, 4), (QStringList{"-", "57616 &1 /a/eins.ssi", "57617 &2 /b/zwei&&drei.ssi", "-"}));
 
     nextFile = FilePath("neu.ssi");
     Frame().RunCommand(57604);
-    EXPECT_EQ(MenuLines(file).mid(5, 3),
+    EXPECT_EQ(MenuLines(file).mid(7, 3),
               (QStringList{"57616 &1 " + nextFile, "57617 &2 /a/eins.ssi", "57618 &3 /b/zwei&&drei.ssi"}));
     EXPECT_EQ(Stored("Recent File List/File1").toString(), "/a/eins.ssi");   // not before the end
     EXPECT_TRUE(Frame().close());

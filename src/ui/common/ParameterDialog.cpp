@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/common/Ui.h"
 
@@ -14,6 +15,23 @@ namespace veltrin::ui {
 namespace {
 constexpr int kOkId = 1;
 constexpr int kHelpId = 57670;
+
+// A label is as high as its font's ascent and descent, but a capital with an accent rises above
+// the ascent: at its natural height the label cut the dots off the "Ü" of "Überdrehzahl". The
+// room such capitals need goes above and below every label alike, so that the labels of a row
+// keep one baseline.
+void MakeRoomForAccents(QLabel* label) {
+    const QFontMetrics metrics(label->font());
+    const int room =
+        std::max(0, -metrics.boundingRect(QStringLiteral("\u00c4\u00d6\u00dc")).top() - metrics.ascent());
+    label->setContentsMargins(0, room, 0, room);
+}
+
+void InvalidateLayouts(QLayout* layout) {
+    if (!layout) return;
+    for (int i = 0; i < layout->count(); ++i) InvalidateLayouts(layout->itemAt(i)->layout());
+    layout->invalidate();
+}
 }  // namespace
 
 ParameterDialog::ParameterDialog(int dialogId, const QString& helpTopic, QWidget* parent)
@@ -55,6 +73,7 @@ QString ParameterDialog::ControlText(const char* name) const {
 QLabel* ParameterDialog::AddLabel(const char* name, int row, int column, int columnSpan) {
     auto* label = new QLabel(ControlText(name), this);
     label->setTextFormat(Qt::PlainText);
+    MakeRoomForAccents(label);
     body_->addWidget(label, row, column, 1, columnSpan, Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
@@ -64,6 +83,7 @@ QLabel* ParameterDialog::AddStatic(int controlId, int row, int column, Qt::Align
     field->setObjectName(ControlName(controlId));
     field->setTextFormat(Qt::PlainText);
     field->setAlignment(alignment | Qt::AlignVCenter);
+    MakeRoomForAccents(field);
     body_->addWidget(field, row, column, 1, columnSpan);
     return field;
 }
@@ -92,13 +112,23 @@ void ParameterDialog::SetTemplateSize(int widthDlu, int heightDlu, RowLayout row
     // The columns keep their natural widths and the room to spare goes right of the last one.
     const int rowCount = body_->rowCount();
     for (int row = 0; row < rowCount; ++row) body_->setRowStretch(row, rows == RowLayout::Spread ? 1 : 0);
-    if (rows == RowLayout::AtTop) body_->setRowStretch(rowCount, 1);
+    if (rows != RowLayout::Spread) body_->setRowStretch(rowCount, 1);
+    if (rows == RowLayout::AtTop && buttons_->count() > 1) {
+        // Each row level with a button of the column: "OK" beside the first, "Hilfe" the second.
+        const int buttonHeight = buttons_->itemAt(0)->sizeHint().height();
+        body_->setVerticalSpacing(std::max(0, buttons_->spacing()));
+        for (int row = 0; row < rowCount; ++row) body_->setRowMinimumHeight(row, buttonHeight);
+    }
     body_->setColumnStretch(body_->columnCount(), 1);
     // Longer texts (English, larger fonts) may need more room than the template gives.
-    resize(QSize(DluX(widthDlu), DluY(heightDlu)).expandedTo(sizeHint()));
+    const int height = rows == RowLayout::Compact ? 0 : DluY(heightDlu);
+    resize(QSize(DluX(widthDlu), height).expandedTo(sizeHint()));
 }
 
 void ParameterDialog::showEvent(QShowEvent* event) {
+    // Controls shown while the dialog opens (the extended ones) count: the nested layouts still
+    // remember the sizes from before, since a window being shown does not redo its layout.
+    InvalidateLayouts(layout());
     setFixedSize(size().expandedTo(sizeHint()));
     QDialog::showEvent(event);
 }

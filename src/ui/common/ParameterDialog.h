@@ -55,10 +55,14 @@ protected:
     /// Sets the text of the static with this id (plain text).
     void SetControlText(int controlId, const QString& text);
 
-    /// Makes the dialog at least as large as its template, given in dialog units.
-    /// How the rows use the template's height: spread over it, as a dialog template places its
-    /// controls, or at their natural heights at the top with the room to spare below them.
-    enum class RowLayout { Spread, AtTop };
+    /// Sizes the dialog from its template, given in dialog units. How the rows use the room:
+    /// - Spread: the dialog is at least its template; the rows spread over its height, as a
+    ///   dialog template places its controls;
+    /// - AtTop: the dialog is at least its template; the rows keep their natural heights at the
+    ///   top, level with the buttons, and the room to spare stays below them;
+    /// - Compact: the template gives the width only; the dialog is as high as its rows and
+    ///   buttons need (a dialog whose few rows would leave most of the template empty).
+    enum class RowLayout { Spread, AtTop, Compact };
     void SetTemplateSize(int widthDlu, int heightDlu, RowLayout rows = RowLayout::Spread);
 
     void keyPressEvent(QKeyEvent* event) override;

@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QVariant>
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 #include "res/Resources.h"
 
@@ -16,6 +18,7 @@ namespace {
 QString g_helpTopic;
 std::function<void()> g_helpHandler;
 MessageHook g_messageHook;
+std::function<void()> g_documentChanged;
 
 // F1 anywhere: the window that has the key decides the topic, then help is asked for.
 class F1Filter : public QObject {
@@ -52,18 +55,44 @@ QString Str(unsigned id) { return QString::fromStdString(ResString(id)); }
 QString Res(const char* key) { return QString::fromStdString(ResText(key)); }
 QString Res(const QString& key) { return QString::fromStdString(ResText(key.toStdString())); }
 
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton) {
+namespace {
+QMessageBox::StandardButton RunMessage(
+    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton,
+    std::initializer_list<std::pair<QMessageBox::StandardButton, QString>> texts) {
     if (g_messageHook) return g_messageHook(text, buttons);
     QMessageBox box(QMessageBox::Warning, Str(57344), text, buttons, parent);
     box.setObjectName("VeltrinMessageBox");
     if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+    for (const auto& [button, label] : texts) {
+        if (QAbstractButton* b = box.button(button)) b->setText(label);
+    }
     // The wait cursor of a running operation must not hide the box's buttons.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     QApplication::restoreOverrideCursor();
     return pressed;
 }
+}  // namespace
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
+    return RunMessage(parent, text, buttons, defaultButton, {});
+}
+
+QMessageBox::StandardButton AskSaveChanges(QWidget* parent, const QString& text) {
+    return RunMessage(parent, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                      QMessageBox::Save,
+                      {{QMessageBox::Save, Res("app.button.save")},
+                       {QMessageBox::Discard, Res("app.button.discard")},
+                       {QMessageBox::Cancel, Res("app.button.cancel")}});
+}
+
+void DocumentChanged() {
+    if (g_documentChanged) g_documentChanged();
+}
+void SetDocumentChangedHandler(std::function<void()> handler) { g_documentChanged = std::move(handler); }
 
 void SetMessageHook(MessageHook hook) { g_messageHook = std::move(hook); }
 

@@ -21,6 +21,15 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+/// The question whether to save unsaved changes: Save, Discard ("Nicht speichern") and Cancel,
+/// with our own button texts. Returns the button pressed.
+QMessageBox::StandardButton AskSaveChanges(QWidget* parent, const QString& text);
+
+/// Unsaved changes: a send dialog that changed the parameter set says so here; the application
+/// installs the handler that marks its document modified.
+void DocumentChanged();
+void SetDocumentChangedHandler(std::function<void()> handler);
+
 /// Tests answer message boxes without showing them: while a hook is installed ShowMessage
 /// calls it instead of opening a box and returns its answer. An empty function removes it.
 using MessageHook = std::function<QMessageBox::StandardButton(const QString& text, QMessageBox::StandardButtons buttons)>;

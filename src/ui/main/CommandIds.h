@@ -37,6 +37,9 @@ enum CommandId : int {
     // "&?"
     ID_HELP = 57670,
     ID_APP_ABOUT = 57664,
+    // Commands beyond those of menu 128 (ids from 32900 on)
+    ID_QUERY_VERIFY = 32900,   // "Parameter &Abfragen" > "Mit Geber &vergleichen..."
+    ID_FILE_REPORT = 32901,    // "&Datei" > "Be&richt..."
 };
 
 /// Resource ids of the dialogs and pictures of this part of the program.
@@ -48,6 +51,9 @@ enum ResourceId : int {
     IDD_BACKVIEW = 146,
     IDD_LANGUAGE = 147,
     IDB_ENCODER = 148,
+    // Dialogs beyond the program's first set (ids from 200 on; their controls from 2001 on)
+    IDD_COMPARE = 200,   // "Mit Geber vergleichen"
+    IDD_REPORT = 201,    // "Bericht"
 };
 
 }  // namespace veltrin::ui

@@ -19,6 +19,7 @@
 #include "ui/main/TransferProgress.h"
 #include "ui/query/QueryDialogs.h"
 #include "ui/send/SendDialogs.h"
+#include "ui/verify/VerifyCommands.h"
 
 namespace veltrin::ui {
 
@@ -70,6 +71,8 @@ void CMainFrame::BuildMenu() {
 
     fileMenu_ = popup(0);
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS}) AddCommand(fileMenu_, id);
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, ID_FILE_REPORT);
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_APP_EXIT);
@@ -87,6 +90,7 @@ void CMainFrame::BuildMenu() {
         AddCommand(query, id);
     query->addSeparator();
     AddCommand(query, ID_QUERY_ALL);
+    AddCommand(query, ID_QUERY_VERIFY);
     query->addSeparator();
     AddCommand(query, ID_QUERY_ACTUALVALUE);
 
@@ -143,7 +147,12 @@ void CMainFrame::RebuildRecentFileMenu() {
 QAction* CMainFrame::Action(int commandId) const { return findChild<QAction*>(QString::number(commandId)); }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(app_.Document().Title() + " - " + app::CVeltrinApp::DocTypeField(1));
+    // Unsaved changes show as an asterisk behind the document title ("[*]" is where Qt puts it).
+    const bool modified = app_.Document().IsModified();
+    setWindowModified(false);
+    setWindowTitle(app_.Document().Title() + (modified ? "[*]" : "") + " - " +
+                   app::CVeltrinApp::DocTypeField(1));
+    setWindowModified(modified);
 }
 
 void CMainFrame::RunCommand(int commandId) {
@@ -168,6 +177,8 @@ void CMainFrame::RunCommand(int commandId) {
     case ID_QUERY_STATUSBITS:
     case ID_QUERY_ACTUALVALUE: RunQueryDialog(commandId, this); break;
     case ID_QUERY_ALL: OnReadAll(); break;
+    case ID_QUERY_VERIFY: RunVerifyCommand(this, app_.Document()); break;
+    case ID_FILE_REPORT: RunReportCommand(this, app_.Document()); break;
     case ID_CONFIG_PORT: app_.OnPortSettings(); break;
     case ID_CONFIG_LANGUAGE: app_.OnLanguage(); break;
     case ID_CONFIG_RAMDEFAULTS:

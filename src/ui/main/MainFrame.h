@@ -28,7 +28,8 @@ public:
     /// Runs a command as the menu would.
     void RunCommand(int commandId);
 
-    /// Title: the document title, " - ", the application part of the document type.
+    /// Title: the document title (with "*" while it has unsaved changes), " - ", the
+    /// application part of the document type.
     void UpdateTitle();
     /// "Letzte Datei" greyed while the list is empty, else one item per recent file.
     void RebuildRecentFileMenu();

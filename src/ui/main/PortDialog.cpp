@@ -1,13 +1,16 @@
 #include "ui/main/PortDialog.h"
 
-#include <QCollator>
 #include <QComboBox>
-#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
+#include "link/PortDiagnosis.h"
+#include "link/SerialDevices.h"
+#include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
 
 namespace veltrin::ui {
@@ -26,8 +29,22 @@ CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, 
         box->setMinimumContentsLength(24);
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         label->setBuddy(box);
-        Grid()->addWidget(box, i, 3);
+        auto* state = new QLabel(this);
+        state->setObjectName(QStringLiteral("Port%1State").arg(i + 1));
+        state->setTextFormat(Qt::PlainText);
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(DluY(2));
+        cell->addWidget(box);
+        cell->addWidget(state);
+        Grid()->addLayout(cell, i, 3);
+        // The state stands under the list: the port's button and label line up with the list.
+        for (QWidget* w : {static_cast<QWidget*>(Button(i)), static_cast<QWidget*>(label)}) {
+            w->setMinimumHeight(box->sizeHint().height());
+            Grid()->setAlignment(w, Qt::AlignTop);
+        }
         devices_[i] = box;
+        states_[i] = state;
+        connect(box, &QComboBox::editTextChanged, this, [this, i] { UpdateState(i + 1); });
     }
     auto* hint = new QLabel(Text("hint"), this);
     hint->setObjectName("hint");
@@ -43,6 +60,32 @@ void CPortDialog::SetDevice(int n, const QString& device, const QString& default
     if (!box) return;
     box->lineEdit()->setPlaceholderText(defaultDevice);
     box->setEditText(device);
+    UpdateState(n);
+}
+
+void CPortDialog::SetOpenDevice(const QString& device) {
+    openDevice_ = device;
+    for (int n = 1; n <= 2; ++n) UpdateState(n);
+}
+
+QString CPortDialog::DeviceState(int n) const {
+    return n >= 1 && n <= 2 ? states_[n - 1]->text() : QString();
+}
+
+void CPortDialog::UpdateState(int n) {
+    QComboBox* box = DeviceBox(n);
+    if (!box) return;
+    // An empty entry stands for the default device, which the placeholder shows.
+    QString device = box->currentText().trimmed();
+    if (device.isEmpty()) device = box->lineEdit()->placeholderText();
+    QString state;
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    if (!openDevice_.isEmpty() && !canonical.isEmpty() &&
+        canonical == QFileInfo(openDevice_).canonicalFilePath())
+        state = Res("port.state.ours");
+    else
+        state = QString::fromStdString(PortStateText(CheckDevice(device.toStdString())));
+    states_[n - 1]->setText(state);
 }
 
 QString CPortDialog::Device(int n) const {
@@ -52,16 +95,7 @@ QString CPortDialog::Device(int n) const {
 
 QStringList CPortDialog::SerialDevices() {
     QStringList devices;
-    QDir dev("/dev");
-    const QStringList names = dev.entryList({"ttyS*", "ttyUSB*", "ttyACM*"}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    QCollator numeric;
-    numeric.setNumericMode(true);
-    QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [&](const QString& a, const QString& b) { return numeric.compare(a, b) < 0; });
-    for (const QString& name : sorted) devices << dev.filePath(name);
-    QDir byId("/dev/serial/by-id");
-    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-        devices << link.filePath();
+    for (const std::string& device : ::veltrin::SerialDevices()) devices << QString::fromStdString(device);
     return devices;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // CPortDialog (143, "Schnittstelle"): 1141 "COM 1" (index 0), 1142 "COM 2" (index 1). Beside
 // each port an editable list of the machine's serial devices binds that port to a device
-// ("Port1Device", "Port2Device"); left empty, COM n is the platform's default device.
+// ("Port1Device", "Port2Device"); left empty, COM n is the platform's default device. Under each
+// list the device's state ("Port1State", "Port2State"): whether it exists and may be opened,
+// looked at without opening it, and again whenever the entry changes.
 #include <QStringList>
 
 #include "ui/main/ChoiceDialog.h"
 
 class QComboBox;
+class QLabel;
 
 namespace veltrin::ui {
 
@@ -21,13 +24,21 @@ public:
     /// The binding of COM n as the user left it (trimmed; empty: the default device).
     QString Device(int n) const;
     QComboBox* DeviceBox(int n) const;
+    /// The device the program has open now (empty: none); its state reads "von Veltrin geöffnet".
+    void SetOpenDevice(const QString& device);
+    /// The state shown for COM n.
+    QString DeviceState(int n) const;
 
-    /// The serial devices of this machine: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* and
-    /// /dev/serial/by-id/*.
+    /// The serial devices of this machine (link/SerialDevices.h): on Linux /dev/ttyS*,
+    /// /dev/ttyUSB*, /dev/ttyACM* and /dev/serial/by-id/*, on Windows the COM ports.
     static QStringList SerialDevices();
 
 private:
+    void UpdateState(int n);
+
     QComboBox* devices_[2];
+    QLabel* states_[2];
+    QString openDevice_;
 };
 
 }  // namespace veltrin::ui

@@ -1,11 +1,19 @@
 // veltrin: the configuration program for the programmable SSI absolute encoder.
-//   veltrin [--device PATH] [FILE.ssi]
+//   veltrin [--device PATH] [FILE.ssi]      veltrin --help | --version
 // --device uses PATH instead of the chosen COM port for this run; FILE is opened at start.
 #include <QApplication>
+#include <iostream>
 
+#include "app/StartUp.h"
 #include "app/VeltrinApp.h"
 
 int main(int argc, char** argv) {
+    // --help, --version and a wrong command line are answered before there is a window: they
+    // need no display.
+    const int status =
+        veltrin::app::HandleCommandLine(veltrin::app::ArgumentsOf(argc, argv), std::cout, std::cerr);
+    if (status >= 0) return status;
+
     QApplication qapp(argc, argv);
     QApplication::setOrganizationName("Veltrin");
     QApplication::setApplicationName("Veltrin");

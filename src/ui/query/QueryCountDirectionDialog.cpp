@@ -23,7 +23,7 @@ CQueryCountDirectionDialog::CQueryCountDirectionDialog(QWidget* parent)
     AddStatic(kExtSwitchLevel, 1, 2)->hide();
     Body()->setColumnMinimumWidth(1, DluX(45));
     AddOkAndHelp();
-    SetTemplateSize(268, 122);
+    SetTemplateSize(268, 122, RowLayout::AtTop);
 }
 
 bool CQueryCountDirectionDialog::QueryAndFill() {

@@ -1,7 +1,6 @@
 #include "ui/query/QueryDialog.h"
 
-#include <cstdlib>
-
+#include "doc/Verify.h"
 #include "link/Link.h"
 #include "ui/common/Ui.h"
 
@@ -38,14 +37,7 @@ QString QueryDialog::PositionChar(std::int32_t character) {
 }
 
 QString QueryDialog::FirmwareVersion(const std::array<char, 4>& characters, bool readOk) {
-    int v = 0;
-    if (readOk) {
-        // The leading decimal digits, as atoi reads them from the terminated text.
-        char text[5] = {characters[0], characters[1], characters[2], characters[3], '\0'};
-        v = std::atoi(text) % 10000;
-        if (v < 0) v = 0;
-    }
-    return QString::asprintf("%02d.%02d", v / 100, v % 100);
+    return QString::fromStdString(FirmwareVersionText(characters, readOk));
 }
 
 }  // namespace veltrin::ui

@@ -43,7 +43,7 @@ CSendCountDirectionDialog::CSendCountDirectionDialog(QWidget* parent)
     AddRadioGroup({kActive1, kActive0});
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 210, RowLayout::AtTop);
+    SetTemplateSize(268, 210, RowLayout::Compact);
 }
 
 bool CSendCountDirectionDialog::TransferData(bool save) {

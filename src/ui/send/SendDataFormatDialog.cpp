@@ -85,7 +85,7 @@ CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
 
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 234, RowLayout::AtTop);
+    SetTemplateSize(268, 234, RowLayout::Compact);
 }
 
 bool CSendDataFormatDialog::TransferData(bool save) {

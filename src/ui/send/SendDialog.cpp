@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QValidator>
+#include <cstring>
 
 #include "link/Link.h"
 #include "params/InputRules.h"
@@ -63,7 +64,7 @@ void CSendDialog::InitDialog() {
 bool CSendDialog::SendItem(int item) {
     WaitCursor wait;
     exchangeFailed_ = false;
-    if (!TransferData(true)) return false;
+    if (!TakeOver()) return false;
     if (!BeforeSend(item)) return false;
     if (send_ && send_(item)) return true;
     ShowMessage(this, QString::fromStdString(TheLink().DeviceErrorText()));
@@ -73,8 +74,16 @@ bool CSendDialog::SendItem(int item) {
 
 void CSendDialog::OnClose() {
     exchangeFailed_ = false;
-    TransferData(true);  // its checks have shown their messages; only a field limit keeps it open
+    TakeOver();  // its checks have shown their messages; only a field limit keeps it open
     if (!exchangeFailed_) accept();
+}
+
+bool CSendDialog::TakeOver() {
+    const EncoderParameters before = encoderParameters;
+    const bool ok = TransferData(true);
+    // What the document holds has changed: it has unsaved changes now.
+    if (std::memcmp(&before, &encoderParameters, sizeof before) != 0) DocumentChanged();
+    return ok;
 }
 
 bool CSendDialog::BeforeSend(int) { return true; }

@@ -115,6 +115,8 @@ protected:
 
 private:
     QButtonGroup* GroupOf(int firstControlId) const;
+    /// TransferData(true); a change of encoderParameters marks the document modified.
+    bool TakeOver();
 
     SendOperation send_;
     bool initialized_ = false;

@@ -58,7 +58,7 @@ CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
     }
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 210, RowLayout::AtTop);
+    SetTemplateSize(268, 210, RowLayout::Compact);
 }
 
 bool CSendLimitsDialog::TransferData(bool save) {

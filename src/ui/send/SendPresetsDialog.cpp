@@ -95,7 +95,7 @@ CSendPresetsDialog::CSendPresetsDialog(QWidget* parent)
     for (int id : {kExt1Active1, kExt1Active0, kExt2Active1, kExt2Active0}) MarkExtended(id);
 
     AddCloseAndHelp();
-    SetTemplateSize(268, 222);
+    SetTemplateSize(268, 222, RowLayout::Compact);
 }
 
 bool CSendPresetsDialog::TransferData(bool save) {

@@ -69,7 +69,7 @@ CSendScalingDialog::CSendScalingDialog(QWidget* parent)
     EnableScalingControls(0);
 
     AddCloseAndHelp();
-    SetTemplateSize(268, 210);
+    SetTemplateSize(268, 210, RowLayout::Compact);
 }
 
 void CSendScalingDialog::EnableScalingControls(int choice) {

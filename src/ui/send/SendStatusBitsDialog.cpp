@@ -1,6 +1,7 @@
 #include "ui/send/SendStatusBitsDialog.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <cstdint>
 #include <iterator>
@@ -13,6 +14,8 @@ namespace veltrin::ui {
 namespace {
 constexpr int kDialog = 135;
 constexpr int kOverspeedValue = 1000;
+// Beyond the original template, which left the threshold field without a label: its column head.
+constexpr int kOverspeedValueHead = 1200;
 constexpr int kSendAll = 1028;
 
 struct FunctionRow {
@@ -40,17 +43,22 @@ enum { kOverspeed, kStandstill, kParity, kEncoderError, kDirection };
 
 CSendStatusBitsDialog::CSendStatusBitsDialog(QWidget* parent)
     : CSendDialog(kDialog, QStringLiteral("SendenStatusbits"), [](int item) { return SendStatusBits(item); }, parent) {
+    AddStatic(kOverspeedValueHead, 0, 1);
     AddLabel("bitposition", 0, 2);
     int row = 1;
     int item = 1;
     for (const FunctionRow& r : kRows) {
         AddLabel(r.label, row, 0);
-        if (r.position == kRows[kOverspeed].position) AddNumberEdit(kOverspeedValue, row, 1);
+        if (r.position == kRows[kOverspeed].position) {
+            // The threshold is a number of 0 to 255: a field as narrow as the bit positions.
+            AddNumberEdit(kOverspeedValue, row, 1)->setFixedWidth(DluX(30));
+            Control<QLabel>(kOverspeedValueHead)->setBuddy(Control(kOverspeedValue));
+        }
         AddStatusBitRow({r.position, r.off, r.on, r.active1, r.active0, r.send}, item++, row++);
     }
     AddColumnSendButton(kSendAll, 0);
     AddCloseAndHelp();
-    SetTemplateSize(268, 210, RowLayout::AtTop);
+    SetTemplateSize(268, 210, RowLayout::Compact);
 }
 
 bool CSendStatusBitsDialog::TransferData(bool save) {

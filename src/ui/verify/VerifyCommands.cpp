@@ -1,0 +1,67 @@
+#include "ui/verify/VerifyCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+#include <ctime>
+#include <optional>
+
+#include "app/VeltrinDoc.h"
+#include "doc/Report.h"
+#include "doc/Verify.h"
+#include "params/Operations.h"
+#include "ui/common/Ui.h"
+#include "ui/main/TransferProgress.h"
+#include "ui/verify/CompareDialog.h"
+#include "ui/verify/ReportDialog.h"
+
+namespace veltrin::ui {
+
+namespace {
+/// The firmware version and the 35 parameters of read-all.
+constexpr int kVerifyTelegrams = 36;
+
+/// The last comparison of the session, with what it compared.
+struct LastVerify {
+    QString document;
+    EncoderParameters set;
+    VerifyResult result;
+};
+std::optional<LastVerify> g_last;
+
+/// The document's file, or its title while it is untitled.
+QString DocumentName(const app::CVeltrinDoc& document) {
+    return document.PathName().isEmpty() ? document.Title() : document.PathName();
+}
+}  // namespace
+
+void RunVerifyCommand(QWidget* owner, const app::CVeltrinDoc& document) {
+    VerifyResult result;
+    bool ok;
+    {
+        WaitCursor wait;
+        CTransferProgress progress(owner, Res("dialog.progress.verify"), kVerifyTelegrams);
+        ok = VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result);
+    }
+    if (!ok) {
+        ShowMessage(owner, QString::fromStdString(TheLink().DeviceErrorText()));
+        return;
+    }
+    g_last = LastVerify{DocumentName(document), encoderParameters, result};
+    CCompareDialog dialog(result, owner);
+    dialog.exec();
+}
+
+void RunReportCommand(QWidget* owner, const app::CVeltrinDoc& document) {
+    const QString name = DocumentName(document);
+    const bool verified = g_last && g_last->document == name &&
+                          std::memcmp(&g_last->set, &encoderParameters, sizeof encoderParameters) == 0;
+    const ReportInput input{encoderParameters, name.toStdString(), ReportDate(std::time(nullptr)),
+                            verified ? &g_last->result : nullptr};
+    const QFileInfo file(name);
+    const QString proposed = file.dir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
+    CReportDialog dialog(QString::fromStdString(ReportHtml(input)), proposed, owner);
+    dialog.exec();
+}
+
+}  // namespace veltrin::ui

@@ -1,0 +1,233 @@
+// One language throughout: Qt's own texts (standard buttons, file dialog) follow the language
+// in force, the help page of that language opens, help without a browser says where the page
+// is, the settings file is the one the command-line tool reads, and the interface dialog tells
+// for each binding whether the device exists and may be opened.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "AppFixture.h"
+#include "app/StartUp.h"
+#include "link/SerialPort.h"
+#include "res/LanguageChoice.h"
+#include "res/Resources.h"
+#include "ui/main/PortDialog.h"
+
+namespace veltrin::test {
+namespace {
+
+QString BuildDir() { return QString::fromUtf8(VELTRIN_BUILD_DIR); }
+
+class LanguageTest : public AppTest {
+protected:
+    /// The texts of a real message box's buttons (shown, read, answered with No).
+    QStringList ButtonTextsOfAMessageBox() {
+        ui::SetMessageHook({});
+        QStringList texts;
+        QTimer::singleShot(0, [&texts] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* b : box->buttons()) texts << b->text();
+            box->button(QMessageBox::No)->click();
+        });
+        ui::ShowMessage(nullptr, "?", QMessageBox::Yes | QMessageBox::No);
+        texts.sort();
+        return texts;
+    }
+};
+
+TEST_F(LanguageTest, StandardButtonsAndFileDialogFollowTheLanguage) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ButtonTextsOfAMessageBox(), (QStringList{"&Ja", "&Nein"}));
+    QFileDialog german(nullptr, "Öffnen");
+    german.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(german.labelText(QFileDialog::FileName), "Datei&name:");
+    app.reset();
+
+    Store("Global/Language", 1);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(EnglishInForce());
+    EXPECT_EQ(ButtonTextsOfAMessageBox(), (QStringList{"&No", "&Yes"}));
+    QFileDialog english;
+    english.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(english.labelText(QFileDialog::FileName), "File &name:");
+}
+
+TEST_F(LanguageTest, SaveQuestionHasOurButtonsInBothLanguages) {
+    ui::SetMessageHook({});
+    for (bool english : {false, true}) {
+        ResourceSet set;
+        if (english) {
+            ASSERT_TRUE(set.LoadFile((BuildDir() + "/veltrin.en.txt").toStdString()));
+            UseResourceSet(&set);
+        }
+        QStringList texts;
+        QTimer::singleShot(0, [&texts] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (auto button : {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
+                texts << box->button(button)->text();
+            texts << box->windowTitle();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(ui::AskSaveChanges(nullptr, "?"), QMessageBox::Cancel);
+        UseResourceSet(nullptr);
+        EXPECT_EQ(texts, english ? QStringList({"&Save", "Do&n't Save", "Cancel", "Veltrin"})
+                                 : QStringList({"&Speichern", "&Nicht speichern", "Abbrechen", "Veltrin"}));
+    }
+}
+
+TEST_F(LanguageTest, QtTranslationsAreReplacedAndAMissingOneLeavesQtsTexts) {
+    // A second call replaces the first; English installs none.
+    EXPECT_GE(app::InstallQtTranslations(false), 1);
+    EXPECT_GE(app::InstallQtTranslations(false), 1);
+    EXPECT_EQ(ButtonTextsOfAMessageBox(), (QStringList{"&Ja", "&Nein"}));
+    EXPECT_EQ(app::InstallQtTranslations(true), 0);
+    EXPECT_EQ(ButtonTextsOfAMessageBox(), (QStringList{"&No", "&Yes"}));
+    // A folder without translations: Qt's own English, nothing breaks.
+    QTemporaryDir empty;
+    EXPECT_EQ(app::InstallQtTranslations(false, empty.path()), 0);
+    EXPECT_EQ(ButtonTextsOfAMessageBox(), (QStringList{"&No", "&Yes"}));
+    app::RemoveQtTranslations();
+}
+
+TEST_F(LanguageTest, EnglishHelpPageUnderEnglish) {
+    const QString folder = BuildDir() + "/help/";
+    ASSERT_TRUE(Start());
+    ui::SetHelpTopic("SendenZählrichtung");
+    EXPECT_EQ(app->HelpAddress(), "file://" + folder + "Veltrin-P.html#SendenZählrichtung");
+    app.reset();
+
+    Store("Global/Language", 1);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(EnglishInForce());
+    ui::SetHelpTopic("SendenZählrichtung");
+    EXPECT_EQ(app->HelpAddress(), "file://" + folder + "en/Veltrin-P.html#SendenZählrichtung");
+    Frame().RunCommand(57670);
+    EXPECT_EQ(openedHelp, QStringList{"file://" + folder + "en/Veltrin-P.html#SendenZählrichtung"});
+    app.reset();
+
+    // Without the English page the German one opens.
+    QTemporaryDir programDir;
+    ASSERT_TRUE(QFile::copy(BuildDir() + "/veltrin.en.txt", programDir.filePath("veltrin.en.txt")));
+    ASSERT_TRUE(QDir(programDir.path()).mkpath("help"));
+    ASSERT_TRUE(QFile::copy(folder + "Veltrin-P.html", programDir.filePath("help/Veltrin-P.html")));
+    Make().programFolder = programDir.path();
+    ASSERT_TRUE(Start());
+    Frame().RunCommand(57670);
+    EXPECT_EQ(openedHelp.last(), "file://" + programDir.path() + "/help/Veltrin-P.html");
+}
+
+TEST_F(LanguageTest, HelpWithoutABrowserSaysWhereThePageIs) {
+    ASSERT_TRUE(Start());
+    QList<QUrl> tried;
+    app->helpOpener = {};
+    app->urlOpener = [&tried](const QUrl& url) {
+        tried << url;
+        return false;
+    };
+    ui::SetHelpTopic("AbfragenEndlagen");
+    Frame().RunCommand(57670);
+    ASSERT_EQ(tried.size(), 1);
+    EXPECT_EQ(tried[0].fragment(), "AbfragenEndlagen");
+    const QString page = BuildDir() + "/help/Veltrin-P.html";
+    EXPECT_EQ(Texts(),
+              QStringList{
+                  "Es ist kein Programm zum Anzeigen der Hilfe eingerichtet.\nDie Hilfeseite liegt hier:\n" +
+                  page});
+    EXPECT_TRUE(ui::HelpTopic().isEmpty());
+
+    // A browser that opens it: no message.
+    messages.clear();
+    app->urlOpener = [](const QUrl&) { return true; };
+    Frame().RunCommand(57670);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(HelpPages, EnglishPageHasTheSameAnchorsAsTheGermanOne) {
+    auto anchors = [](const QString& path) {
+        QFile page(path);
+        EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << path.toStdString();
+        QStringList ids;
+        const QRegularExpression id("id=\"([^\"]+)\"");
+        for (auto m = id.globalMatch(QString::fromUtf8(page.readAll())); m.hasNext();)
+            ids << m.next().captured(1);
+        ids.sort();
+        return ids;
+    };
+    const QStringList german = anchors(BuildDir() + "/help/Veltrin-P.html");
+    EXPECT_EQ(anchors(BuildDir() + "/help/en/Veltrin-P.html"), german);
+    EXPECT_TRUE(german.contains("SendenZählrichtung"));
+    // Both pages find their shared stylesheet.
+    for (const QString page : {"/help/Veltrin-P.html", "/help/en/Veltrin-P.html"}) {
+        QFile file(BuildDir() + page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const auto m =
+            QRegularExpression("<link rel=\"stylesheet\" href=\"([^\"]+)\">").match(file.readAll());
+        ASSERT_TRUE(m.hasMatch()) << page.toStdString();
+        EXPECT_TRUE(QFileInfo(QFileInfo(file).dir(), m.captured(1)).isFile()) << page.toStdString();
+    }
+}
+
+// The program stores "Language" where the command-line tool looks for it.
+TEST_F(LanguageTest, CommandLineToolReadsTheProgramsLanguageSetting) {
+    const QString file = QSettings("Veltrin", "Veltrin").fileName();
+    ASSERT_TRUE(file.endsWith("/Veltrin/Veltrin.conf")) << file.toStdString();
+    const QByteArray configHome = QFileInfo(file).dir().absolutePath().section('/', 0, -2).toLocal8Bit();
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", configHome);
+    EXPECT_FALSE(StoredLanguageSetting().has_value());
+    ASSERT_TRUE(Start());
+    OnNextModal<QDialog>([](QDialog& dialog) {
+        dialog.findChild<QAbstractButton*>("1152")->click();
+        dialog.accept();
+    });
+    answers = {QMessageBox::Ok};
+    Frame().RunCommand(32791);  // the language dialog stores the choice
+    EXPECT_EQ(StoredLanguageSetting(), std::optional<long long>(1));
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST_F(LanguageTest, InterfaceDialogShowsWhetherEachDeviceMayBeOpened) {
+    StartOnSimulator();
+    sim::EncoderSimulator second;
+    ASSERT_TRUE(second.Start());
+    sim::EncoderSimulator third;
+    ASSERT_TRUE(third.Start());
+    CSerialPort holder;
+    holder.SetDeviceOverride(third.DevicePath());
+    ASSERT_TRUE(holder.Open());
+    const QString held = QString("benutzt von Prozess %1 (").arg(QCoreApplication::applicationPid());
+
+    QStringList states;
+    OnNextModal<ui::CPortDialog>([&](ui::CPortDialog& dialog) {
+        auto show = [&](const QString& device) {
+            dialog.DeviceBox(2)->setEditText(device);
+            states << dialog.DeviceState(2);
+        };
+        show("/nonexistent/ttyUSB4");
+        show("/dev/null");
+        show(QString::fromStdString(second.DevicePath()));
+        show(QString::fromStdString(sim.DevicePath()));  // the one this program has open
+        show(QString::fromStdString(third.DevicePath()));
+        EXPECT_NE(dialog.findChild<QLabel*>("Port2State"), nullptr);
+        dialog.reject();
+    });
+    Frame().RunCommand(32780);
+    ASSERT_EQ(states.size(), 5);
+    EXPECT_EQ(states.mid(0, 4), (QStringList{"gibt es nicht", "keine serielle Schnittstelle",
+                                             "vorhanden, kann geöffnet werden", "von Veltrin geöffnet"}));
+    EXPECT_TRUE(states[4].startsWith(held)) << states[4].toStdString();
+}
+
+}  // namespace
+}  // namespace veltrin::test

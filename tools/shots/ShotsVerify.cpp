@@ -1,0 +1,86 @@
+// The scenes of the comparison with the encoder and of the report: a configuration sent to a
+// simulated encoder of their own, then two of its values changed there, so that the dialog
+// shows differences, parameters "Alles Senden" leaves out and ones it cannot read.
+#include <QCheckBox>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "Shots.h"
+#include "doc/Report.h"
+#include "doc/Verify.h"
+#include "link/SerialPort.h"
+#include "params/Operations.h"
+#include "sim/EncoderSimulator.h"
+#include "ui/verify/CompareDialog.h"
+#include "ui/verify/ReportDialog.h"
+
+namespace veltrin::shots {
+namespace {
+
+EncoderParameters Document() {
+    EncoderParameters p;
+    Link scratch;
+    InitEncoderParameters(p, scratch);
+    p.internalPreset = 12345;
+    p.extPreset1 = -100;
+    p.extPreset1On = 1;
+    p.debounceTime = 20;
+    std::memcpy(p.scalingFactorText, "0.5\0\0\0\0\0\0\0", 10);
+    p.limit1Value = 5000;
+    p.limit1BitPosition = 3;
+    p.limit1BitOn = 1;
+    p.limit2Value = -5000;
+    p.overspeedBitPosition = 3;  // taken by limit 1: not sent
+    p.overspeedBitOn = 1;
+    p.outputCode = 1;
+    return p;
+}
+
+/// The comparison of the document with an encoder that had it sent and then changed.
+const VerifyResult& Result() {
+    static VerifyResult result = [] {
+        VerifyResult r;
+        sim::EncoderSimulator encoder;
+        if (!encoder.Start()) return r;
+        CSerialPort port;
+        port.SetDeviceOverride(encoder.DevicePath());
+        if (!port.Open()) return r;
+        Link link(&port);
+        const EncoderParameters document = Document();
+        // The send's allocations stay with this scene, not with the program's run.
+        const auto runOwners = statusBitOwners;
+        const bool sent = SendAll(document, link);
+        const auto owners = statusBitOwners;
+        statusBitOwners = runOwners;
+        if (!sent) return r;
+        encoder.SetRam(18, EncodeSigned24(-4990));  // limit 2 moved in the encoder
+        encoder.SetRam(35, {0, 0, 0});              // and the output code back to binary
+        VerifyEncoder(document, 0, owners, r, link);
+        port.Close();
+        return r;
+    }();
+    return result;
+}
+
+QWidget* Compare(bool onlyDifferences) {
+    auto* dialog = new ui::CCompareDialog(Result(), Owner());
+    if (onlyDifferences) dialog->OnlyDifferences()->setChecked(true);
+    return dialog;
+}
+
+QWidget* Report() {
+    const EncoderParameters document = Document();
+    const std::string html =
+        ReportHtml({document, "/home/service/anlage-7.ssi", ReportDate(std::time(nullptr)), &Result()});
+    auto* dialog = new ui::CReportDialog(QString::fromStdString(html), "anlage-7.pdf", Owner());
+    dialog->resize(dialog->width(), dialog->height() + 120);
+    return dialog;
+}
+
+VELTRIN_SHOT("compare", [] { return Compare(false); });
+VELTRIN_SHOT("compare-differences-only", [] { return Compare(true); });
+VELTRIN_SHOT("report-preview", [] { return Report(); });
+
+}  // namespace
+}  // namespace veltrin::shots
