@@ -32,6 +32,8 @@ void Usage(std::FILE* out) {
         "  --silent           answer nothing at all\n"
         "  --nak-always ERR   refuse every telegram; the error request answers ERR (0-255)\n"
         "  --corrupt-replies  send every reply block with a wrong block check\n"
+        "  --repeat-stx-on-nak  answer every NAK with the reply's STX at once (with --reply-delay:\n"
+        "                     the late reply of an encoder that takes the program's NAKs as refusals)\n"
         "  --help             this text\n",
         out);
 }
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
     using namespace veltrin::sim;
     SimulatorOptions options;
     std::string linkPath;
-    bool silent = false, corrupt = false;
+    bool silent = false, corrupt = false, repeatStx = false;
     long nakError = -1;
 
     for (int i = 1; i < argc; ++i) {
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
             silent = true;
         } else if (arg == "--corrupt-replies") {
             corrupt = true;
+        } else if (arg == "--repeat-stx-on-nak") {
+            repeatStx = true;
         } else if (arg == "--link" && next) {
             linkPath = next;
             ++i;
@@ -114,6 +118,7 @@ int main(int argc, char** argv) {
     simulator.SetSilent(silent);
     if (nakError >= 0) simulator.NakTelegrams(kAlways, static_cast<std::uint8_t>(nakError));
     if (corrupt) simulator.CorruptReplies(kAlways);
+    simulator.RepeatStxOnNak(repeatStx);
     if (!simulator.Start()) return Fail(std::string("cannot open a pseudo-terminal: ") + std::strerror(errno));
 
     if (!linkPath.empty()) {
