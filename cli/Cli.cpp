@@ -50,7 +50,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--trace")
             p.options.trace = true;
         else if (a == "--device") {
-            if (next(v)) p.options.device = v;
+            // An empty device is none: without this the port's default device would be used.
+            if (next(v) && v.empty()) error("cli.error.emptyDevice", "");
+            p.options.device = v;
         } else if (a == "--port") {
             long long n = 0;
             if (next(v) && !ParseCount(v, 1, 255, n)) error("cli.error.badNumber", v);

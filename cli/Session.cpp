@@ -87,6 +87,8 @@ Link& Session::Encoder() {
     port_.portNumber = options_.port;
     if (!options_.device.empty()) port_.SetDeviceOverride(options_.device);
     if (options_.trace) port_.SetTrace(&trace_);
+    // A port that does not open is no error here: the first telegram fails with the port
+    // message, which names the device and the reason.
     port_.Open();
     TheLink().SetPort(&port_);
     return TheLink();

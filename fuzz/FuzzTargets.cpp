@@ -4,8 +4,11 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "doc/ConfigFile.h"
+#include "link/ByteChannel.h"
+#include "link/Link.h"
 #include "params/InputRules.h"
 
 namespace veltrin::fuzz {
@@ -13,6 +16,52 @@ namespace veltrin::fuzz {
 namespace {
 void Check(bool property) {
     if (!property) __builtin_trap();
+}
+
+/// The line as the fuzzer gives it: every byte there at once, no waiting; counts what the
+/// receiver took and wrote.
+class LineChannel : public ByteChannel {
+public:
+    LineChannel(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool IsOpen() const override { return true; }
+    int PortNumber() const override { return 1; }
+    std::uint32_t InputCount() override { return static_cast<std::uint32_t>(size_ - taken_); }
+    bool WaitForInput(int) override { return taken_ < size_; }
+    std::uint32_t Read(std::uint32_t count) override {
+        if (count == 0) count = 511;
+        std::uint32_t n = 0;
+        while (n < count && n < sizeof buffer_ && taken_ < size_) buffer_[n++] = data_[taken_++];
+        return n;
+    }
+    const std::uint8_t* ReadBuffer() const override { return buffer_; }
+    bool Write(const std::uint8_t*, std::uint32_t length) override {
+        written += length;
+        return true;
+    }
+    void Purge() override { taken_ = size_; }
+    std::size_t Taken() const { return taken_; }
+    std::size_t written = 0;
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t taken_ = 0;
+    std::uint8_t buffer_[512] = {};
+};
+
+/// A block on the line: data with DLE doubled, DLE ETX and the block check.
+std::vector<std::uint8_t> Framed(const std::uint8_t* data, std::size_t n) {
+    std::vector<std::uint8_t> out;
+    std::uint8_t check = DLE ^ ETX;
+    for (std::size_t i = 0; i < n; ++i) {
+        out.push_back(data[i]);
+        if (data[i] == DLE)
+            out.push_back(DLE);
+        else
+            check ^= data[i];
+    }
+    out.insert(out.end(), {DLE, ETX, check});
+    return out;
 }
 }  // namespace
 
@@ -65,6 +114,27 @@ int FuzzInputRules(const std::uint8_t* data, std::size_t size) {
     }
     Check(MeasuringStepsValid(steps[0], steps[1]) ==
           (static_cast<std::int32_t>(steps[0]) >= static_cast<std::int32_t>(steps[1])));
+    return 0;
+}
+
+int FuzzReplyReceiver(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const int length = data[0] % 6;
+    LineChannel line(data + 1, size - 1);
+    Link link(&line);
+    ReplyBlock block;
+    block.count = 0xEE;
+    block.data.fill(0xA5);
+    const bool ok = link.ReceiveBlockOfLength(kChannel, block, length);
+    Check(line.written == 0);
+    if (!ok) {
+        Check(block.count == 0);
+        return 0;
+    }
+    Check(length == kAnyReplyLength || block.count == length);
+    const std::vector<std::uint8_t> framed = Framed(block.data.data(), block.count);
+    Check(framed.size() == line.Taken());
+    Check(std::memcmp(framed.data(), data + 1, framed.size()) == 0);
     return 0;
 }
 

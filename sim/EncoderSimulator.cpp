@@ -34,17 +34,33 @@ using Clock = std::chrono::steady_clock;
 /// One character at 2400 baud 8N1: start bit, 8 data bits, stop bit.
 constexpr auto kByteTime = std::chrono::microseconds(10'000'000 / 2400);
 /// The encoder's turnaround before each answer byte (DLE, NAK, STX): no shorter gap than the
-/// program gives, and the program's purge after its block check is done by then.
+/// program gives.
 constexpr int kTurnaroundMs = 5;
 /// Before a reply is started again after a NAK: the program purges after its NAK.
 constexpr int kRetryPauseMs = 20;
 /// The program's pauses, as the encoder sees them: 5 ms before each of its answers (DLE, NAK)
 /// and before its STX; 5 + 5 ms between our DLE and its first data byte; after a reply it has
 /// confirmed, 5 ms before its DLE, 30 ms after it and 5 ms before the next STX.
+///
+/// A pause is measured from the moment our byte began to go out to the moment its answer was
+/// seen: a busy machine (late to send, late to look, late to hand bytes on) only makes that
+/// longer, never shorter. It is measured only where the byte can be nothing but the program's
+/// answer to ours: a program that has given up waiting for us (its time-out ended while we were
+/// late) sends its next step at any moment, and that must not count as a pause cut short. So:
+/// - inside a reply, only in its first attempt (later ones follow a NAK or a time-out);
+/// - a NAK after our block only when the whole block went out within kPromptMs of the
+///   program's DLE (else the NAK may be the program's character time-out, ending at any time);
+/// - the program's first data byte and its STX after our answer only while the program is in
+///   step with us: every answer of ours since its last good block went out within kPromptMs of
+///   the byte it answered (far inside the program's shortest time-out, 40 ms in the tests), and
+///   we gave up on nothing and saw nothing unexpected.
 constexpr auto kProgramAnswerPause = std::chrono::milliseconds(5);
 constexpr auto kProgramDataPause = std::chrono::milliseconds(10);
 constexpr auto kProgramNextStxPause = std::chrono::milliseconds(5);
 constexpr auto kProgramStxAfterReplyPause = std::chrono::milliseconds(40);
+constexpr auto kPromptMs = std::chrono::milliseconds(20);
+/// The longest single wait for input before the line is looked at again.
+constexpr int kLookSliceMs = 2;
 /// The EEPROM store command (KP 26).
 constexpr std::uint8_t kStoreCommand = 26;
 /// The most data bytes a block may hold.
@@ -67,7 +83,8 @@ void MakeRaw(int fd) {
 /// line-rate mode no faster than one character time apart.
 class MasterChannel : public ByteChannel {
 public:
-    MasterChannel(int master, int wake, bool lineRate) : master_(master), wake_(wake), lineRate_(lineRate) {}
+    MasterChannel(int master, int wake, bool lineRate)
+        : master_(master), wake_(wake), lineRate_(lineRate), lastEmptyLook_(Clock::now()) {}
 
     bool IsOpen() const override { return master_ >= 0; }
     int PortNumber() const override { return 0; }
@@ -90,7 +107,9 @@ public:
             if (InputCount() > 0) return true;
             int left = deadline.RemainingMs();
             if (left <= 0) return false;
-            int wait = left;
+            // Short slices: every empty look at the line is a time a byte is known to have come
+            // after (LastReadAfter), so the bound stays close to when it came.
+            int wait = std::min(left, kLookSliceMs);
             if (!queue_.empty()) {   // a byte still on its way at line rate
                 auto due = std::chrono::ceil<std::chrono::milliseconds>(queue_.front().at - Clock::now()).count();
                 wait = static_cast<int>(std::max<long long>(0, std::min<long long>(wait, due)));
@@ -115,6 +134,7 @@ public:
         while (n < count && !queue_.empty() && queue_.front().at <= now) {
             buffer_[n++] = queue_.front().byte;
             lastReadAt_ = queue_.front().at;
+            lastReadAfter_ = queue_.front().after;
             queue_.pop_front();
         }
         NotifyTrace(WireDirection::Received, buffer_, n);
@@ -144,10 +164,14 @@ public:
         queue_.clear();
     }
 
-    /// When the last byte taken by Read arrived (never earlier than it did).
+    /// When the last byte taken by Read arrived: never earlier than it did (the time it was
+    /// seen), and never later than LastReadAfter (the last look that did not see it yet).
     Clock::time_point LastReadAt() const { return lastReadAt_; }
-    /// When the last byte was handed to the line (never later than it was).
+    Clock::time_point LastReadAfter() const { return lastReadAfter_; }
+    /// When the last byte written was handed to the line: never later than it was (the write
+    /// began), and no later than LastSentDone (the write had returned).
     Clock::time_point LastSentAt() const { return lastSentAt_; }
+    Clock::time_point LastSentDone() const { return lastSentDone_; }
 
     bool Stopping() const { return stopping_; }
     void SetStopping() { stopping_ = true; }
@@ -156,15 +180,20 @@ public:
 private:
     struct Entry {
         std::uint8_t byte;
-        Clock::time_point at;
+        Clock::time_point at;     // seen (or, at line rate, due) then
+        Clock::time_point after;  // not yet there then
     };
 
     void Pump() {
         if (master_ < 0) return;
         std::uint8_t chunk[256];
         for (;;) {
+            const auto before = Clock::now();
             ssize_t got = ::read(master_, chunk, sizeof chunk);
-            if (got <= 0) break;
+            if (got <= 0) {
+                lastEmptyLook_ = before;
+                break;
+            }
             auto now = Clock::now();
             for (ssize_t i = 0; i < got; ++i) {
                 Clock::time_point at = now;
@@ -172,7 +201,7 @@ private:
                     Clock::time_point last = queue_.empty() ? lastArrival_ : queue_.back().at;
                     if (last + kByteTime > at) at = last + kByteTime;
                 }
-                queue_.push_back({chunk[i], at});
+                queue_.push_back({chunk[i], at, lastEmptyLook_});
                 lastArrival_ = at;
             }
         }
@@ -183,6 +212,7 @@ private:
         for (;;) {
             lastSentAt_ = Clock::now();
             ssize_t n = ::write(master_, &byte, 1);
+            lastSentDone_ = Clock::now();
             if (n == 1) return true;
             if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
             if (deadline.Expired() || stopping_) return false;
@@ -199,7 +229,10 @@ private:
     Clock::time_point lastArrival_{};
     Clock::time_point nextSend_{};
     Clock::time_point lastReadAt_{};
+    Clock::time_point lastReadAfter_{};
+    Clock::time_point lastEmptyLook_{};
     Clock::time_point lastSentAt_{};
+    Clock::time_point lastSentDone_{};
     std::uint8_t buffer_[512] = {};
 };
 
@@ -237,6 +270,10 @@ public:
     int gapMs = 0;
     int stxCollisions = 0;
     int replyDelayMs = 0;
+    int dropAcknowledgements = 0;
+    int answerDelayMs = 0;
+    int silenceAfter = 0;  // telegrams still answered before silence; 0 off
+    bool repeatStxOnNak = false;
     HangUpPoint hangUpAt = HangUpPoint::None;
     /// Swapped: no answer before this time (then a fresh encoder is on the line).
     std::optional<Clock::time_point> absentUntil;
@@ -251,8 +288,11 @@ public:
     std::thread thread;
     bool pendingStx = false;
     /// The program's next STX may not come before this (its pauses after the last exchange);
-    /// nothing when the last exchange gives no such bound.
+    /// nothing when the last exchange gives no such bound, or the program is not in step.
     std::optional<Clock::time_point> earliestStx;
+    /// Whether the program is in step with us (see kPromptMs): then its next STX and its next
+    /// block are held to their pauses.
+    bool inStep = true;
 
     void Serve();
     void HandleConnection(bool earlyStx);
@@ -269,9 +309,32 @@ public:
     bool Early(Clock::time_point reference, Clock::duration pause) const {
         return channel->LastReadAt() < reference + pause;
     }
+    /// Whether the byte written last went out within kPromptMs of the byte read last, which it
+    /// answers.
+    bool Prompt() const { return channel->LastSentDone() - channel->LastReadAfter() <= kPromptMs; }
+    /// After an answer of ours that leaves the program waiting to start its next block: in
+    /// step when the answer was prompt (and the program was in step before, unless a good block
+    /// has just shown that it is), and then its STX is held to its pause.
+    void AnsweredBeforeNextStx(bool goodBlock) {
+        inStep = (goodBlock || inStep) && Prompt();
+        if (inStep)
+            earliestStx = channel->LastSentAt() + kProgramNextStxPause;
+        else
+            earliestStx.reset();
+    }
     void Answer(std::uint8_t byte) {
+        Busy();
         PauseMs(kTurnaroundMs);
         channel->Write(&byte, 1);
+    }
+    /// A busy encoder (SetAnswerDelay) is late with everything it sends.
+    void Busy() {
+        int delay = 0;
+        {
+            std::lock_guard lock(mutex);
+            delay = answerDelayMs;
+        }
+        Sleep(delay);
     }
     void Nak() {
         Answer(NAK);
@@ -350,7 +413,12 @@ void EncoderSimulator::Impl::Serve() {
         if (!pendingStx) {
             std::uint8_t c = 0;
             if (!WaitByte(c, 200)) continue;
-            if (c != STX) continue;   // anything but STX between blocks is line noise
+            if (c != STX) {
+                // Line noise, or a late answer of a program that gave up on us: out of step.
+                inStep = false;
+                earliestStx.reset();
+                continue;
+            }
             early = earliestStx && channel->LastReadAt() < *earliestStx;
         }
         pendingStx = false;
@@ -399,12 +467,16 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
         }
         return Take(stxCollisions) ? Greeting::Collide : Greeting::Accept;
     });
-    if (greeting == Greeting::Ignore) return;
-    if (greeting == Greeting::Refuse) {
-        Answer(NAK);
-        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
+    if (greeting == Greeting::Ignore) {
+        inStep = false;  // the program waits for an answer that does not come
         return;
     }
+    if (greeting == Greeting::Refuse) {
+        Answer(NAK);
+        AnsweredBeforeNextStx(false);
+        return;
+    }
+    const bool judged = inStep;
     // Both wanted to send at once: the encoder's STX crosses the program's, and it gives way.
     if (greeting == Greeting::Collide) Answer(STX);
     Answer(DLE);
@@ -414,8 +486,12 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
     Clock::time_point firstAt{};
     const bool framed = TakeBlock(data, firstAt);
     // The first data byte before the program's pauses after our DLE: we were not listening yet.
-    const bool early = !data.empty() && firstAt < dleAt + kProgramDataPause;
+    // (A block that is not framed well is refused anyway, and may hold bytes of a program
+    // that was not answering this DLE, such as the STX of its next attempt.)
+    const bool early = judged && framed && !data.empty() && firstAt < dleAt + kProgramDataPause;
     if (!framed || early) {
+        inStep = false;
+        earliestStx.reset();
         Locked([this, early] {
             if (early) ++counters.procedureErrors;
             return ++counters.badBlocks;
@@ -423,7 +499,6 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
         if (Locked([this] { return silent; })) return;
         Nak();
         channel->Purge();
-        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
         return;
     }
 
@@ -431,6 +506,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
     std::vector<std::uint8_t> reply;
     bool refuse = false;
     bool replyWanted = false;
+    bool dropAcknowledgement = false;
     {
         std::lock_guard lock(mutex);
         ++counters.blocksReceived;
@@ -443,7 +519,10 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
             hangUpNow = true;
             return;
         }
-        if (silent) return;
+        if (silent) {
+            inStep = false;
+            return;
+        }
         const std::uint8_t code = data.empty() ? 0 : data[0];
         if (data.size() != 4) {
             model.lastError = static_cast<std::uint8_t>(EncoderError::Invalid);
@@ -474,32 +553,49 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
                 refuse = true;
             }
         }
+        if (!refuse) dropAcknowledgement = Take(dropAcknowledgements);
+        if (data.size() == 4 && silenceAfter > 0 && --silenceAfter == 0)
+            silent = true;  // from the next STX on
     }
     if (refuse) {
         Nak();
-        earliestStx = channel->LastSentAt() + kProgramNextStxPause;
+        AnsweredBeforeNextStx(true);
         return;
     }
-    Answer(DLE);
+    if (dropAcknowledgement) {
+        // The acknowledgement is lost on the line: the encoder goes on as if it had been sent,
+        // and the program, which waits for it, is out of step.
+        inStep = false;
+        earliestStx.reset();
+    } else {
+        Answer(DLE);
+        AnsweredBeforeNextStx(true);
+    }
+    // The encoder is done once it has taken the store (its acknowledgement lost or not).
     if (data[0] == kStoreCommand)
         Locked([this] {
             if (swapAfterStoreMs > 0) StartSwap(swapAfterStoreMs);
         });
     if (replyWanted) SendReply(reply);
-    else earliestStx = channel->LastSentAt() + kProgramNextStxPause;
 }
 
 void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
     Sleep(Locked([this] { return replyDelayMs; }));
+    earliestStx.reset();
     const int handshake = options.handshakeTimeoutMs;
+    const bool eager = Locked([this] { return repeatStxOnNak; });
     int attempts = options.retryCount > 0 ? options.retryCount : 1;
     bool afterNak = false;
-    for (; attempts > 0; --attempts) {
+    for (bool first = true; attempts > 0; --attempts, first = false) {
+        inStep = false;  // until the program has confirmed this reply
         if (StopOrHangUpRequested()) return;
-        PauseMs(afterNak ? kRetryPauseMs : kTurnaroundMs);
+        // An eager encoder answers a NAK with its next STX at once, without looking at what else
+        // has come in meanwhile; a patient one waits, and gives way to a program that has begun
+        // a telegram of its own.
+        Busy();
+        PauseMs(afterNak && !eager ? kRetryPauseMs : kTurnaroundMs);
         afterNak = false;
-        if (ProgramWantsToSend()) {
-            // The program has given up on this reply and announces a telegram of its own.
+        if (!eager && ProgramWantsToSend()) {
             pendingStx = true;
             return;
         }
@@ -508,7 +604,7 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         const Clock::time_point stxAt = channel->LastSentAt();
         std::uint8_t c = 0;
         if (!WaitByte(c, handshake)) continue;
-        if (c == DLE && Early(stxAt, kProgramAnswerPause)) {
+        if (c == DLE && first && Early(stxAt, kProgramAnswerPause)) {
             // Its DLE before its pause: we are not ready to send; the reply is not given.
             ProcedureError();
             return;
@@ -554,6 +650,7 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         }
         frame.push_back(bcc);
 
+        Busy();
         PauseMs(kTurnaroundMs);
         channel->Write(frame.data(), 1);
         if (hangUp) {
@@ -571,9 +668,12 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         }
         channel->Write(frame.data() + 1, static_cast<std::uint32_t>(frame.size() - 1));
         const Clock::time_point checkAt = channel->LastSentAt();
+        // Written whole within kPromptMs of the program's DLE: its character time-out cannot
+        // have ended meanwhile, so a NAK is its answer to this block.
+        const bool inTime = gap == 0 && Prompt();
 
         if (!WaitByte(c, 2 * handshake)) continue;
-        if ((c == DLE || c == NAK) && Early(checkAt, kProgramAnswerPause)) {
+        if (first && (c == DLE || (c == NAK && inTime)) && Early(checkAt, kProgramAnswerPause)) {
             ProcedureError();   // the program's answer before its pause
             return;
         }
@@ -581,7 +681,8 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
             // A block with a wrong check must be refused, never confirmed.
             if (corrupted) ProcedureError();
             Locked([this] { return ++counters.repliesConfirmed; });
-            earliestStx = checkAt + kProgramStxAfterReplyPause;
+            inStep = first && !corrupted;
+            if (inStep) earliestStx = checkAt + kProgramStxAfterReplyPause;
             return;
         }
         if (c == NAK) {
@@ -591,7 +692,7 @@ void EncoderSimulator::Impl::SendReply(const std::vector<std::uint8_t>& data) {
         }
         if (c == STX) {
             // The program took the whole block and went on without confirming or refusing it.
-            ProcedureError();
+            if (first) ProcedureError();
             pendingStx = true;
             return;
         }
@@ -702,7 +803,8 @@ void EncoderSimulator::ResetModel() {
         m.model.SetSpeed(m.options.stepsPerSecond, Clock::now());
         m.silent = false;
         m.nakTelegrams = m.nakConnections = m.failErrorRequests = m.corruptReplies = 0;
-        m.gapMs = m.stxCollisions = 0;
+        m.gapMs = m.stxCollisions = m.dropAcknowledgements = m.silenceAfter = m.answerDelayMs = 0;
+        m.repeatStxOnNak = false;
         m.replyDelayMs = m.options.replyDelayMs;
         m.hangUpAt = HangUpPoint::None;
         m.absentUntil.reset();
@@ -725,6 +827,18 @@ void EncoderSimulator::CorruptReplies(int count) { impl_->Locked([&] { impl_->co
 void EncoderSimulator::GapInNextReply(int gapMs) { impl_->Locked([&] { impl_->gapMs = gapMs; }); }
 void EncoderSimulator::StxCollisions(int count) { impl_->Locked([&] { impl_->stxCollisions = count; }); }
 void EncoderSimulator::SetReplyDelay(int delayMs) { impl_->Locked([&] { impl_->replyDelayMs = delayMs; }); }
+void EncoderSimulator::DropAcknowledgements(int count) {
+    impl_->Locked([&] { impl_->dropAcknowledgements = count; });
+}
+void EncoderSimulator::SetAnswerDelay(int delayMs) {
+    impl_->Locked([&] { impl_->answerDelayMs = delayMs; });
+}
+void EncoderSimulator::SilenceAfterTelegrams(int count) {
+    impl_->Locked([&] { impl_->silenceAfter = count; });
+}
+void EncoderSimulator::RepeatStxOnNak(bool on) {
+    impl_->Locked([&] { impl_->repeatStxOnNak = on; });
+}
 
 void EncoderSimulator::Swap(int absentMs) {
     impl_->Locked([&] { impl_->StartSwap(absentMs); });

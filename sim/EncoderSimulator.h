@@ -48,6 +48,9 @@ struct SimulatorCounters {
     /// first data byte within 10 ms of our DLE, an answer within 5 ms of our last byte, a new
     /// STX within 5 ms of the end of an exchange or 40 ms of a confirmed reply), a reply with a
     /// wrong block check confirmed with DLE, or a whole reply answered with neither DLE nor NAK.
+    /// Only steps that can be nothing but the program's answer to ours are held to a pause, so
+    /// that a busy machine (ours late, the program's time-out ending meanwhile) never counts
+    /// here; see kProgramAnswerPause in EncoderSimulator.cpp.
     int procedureErrors = 0;
     int swaps = 0;  ///< encoders taken off the line (Swap, SwapAfterStore)
 };
@@ -122,6 +125,18 @@ public:
     /// Swap(absentMs) after every EEPROM store command the encoder confirms (a production line:
     /// the encoder is done and the next one comes); 0 switches it off.
     void SwapAfterStore(int absentMs);
+    /// Lose the DLE that acknowledges the next n good telegram blocks: the telegram takes
+    /// effect and a read is answered as usual, but the program never sees the acknowledgement.
+    void DropAcknowledgements(int count);
+    /// A busy encoder: every byte it sends on its own turn (DLE, NAK, the reply's STX and
+    /// block) goes out delayMs later than usual, as on a machine too loaded to keep up.
+    void SetAnswerDelay(int delayMs);
+    /// Answer n more telegrams, then nothing at all (as SetSilent(true)); 0 switches it off.
+    void SilenceAfterTelegrams(int count);
+    /// An encoder that answers every NAK it reads while announcing a reply with its next STX at
+    /// once, without looking at what else has come in (a NAK the program sent when its wait
+    /// for our STX ended, before our late STX reached it, makes two STX in a row).
+    void RepeatStxOnNak(bool on);
     /// Close the master now (the line goes dead; the simulator stops serving).
     void HangUp();
     /// Close the master at the given point of the next exchange.

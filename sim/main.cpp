@@ -34,6 +34,8 @@ void Usage(std::FILE* out) {
         "  --corrupt-replies  send every reply block with a wrong block check\n"
         "  --swap-after-store MS  after each EEPROM store the encoder is taken off the line\n"
         "                     and a fresh one answers MS milliseconds later\n"
+        "  --repeat-stx-on-nak  answer every NAK with the reply's STX at once (with --reply-delay:\n"
+        "                     the late reply of an encoder that takes the program's NAKs as refusals)\n"
         "  --help             this text\n",
         out);
 }
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
     using namespace veltrin::sim;
     SimulatorOptions options;
     std::string linkPath;
-    bool silent = false, corrupt = false;
+    bool silent = false, corrupt = false, repeatStx = false;
     long nakError = -1, swapMs = 0;
 
     for (int i = 1; i < argc; ++i) {
@@ -75,6 +77,8 @@ int main(int argc, char** argv) {
             silent = true;
         } else if (arg == "--corrupt-replies") {
             corrupt = true;
+        } else if (arg == "--repeat-stx-on-nak") {
+            repeatStx = true;
         } else if (arg == "--link" && next) {
             linkPath = next;
             ++i;
@@ -121,6 +125,7 @@ int main(int argc, char** argv) {
     if (nakError >= 0) simulator.NakTelegrams(kAlways, static_cast<std::uint8_t>(nakError));
     if (corrupt) simulator.CorruptReplies(kAlways);
     if (swapMs > 0) simulator.SwapAfterStore(static_cast<int>(swapMs));
+    simulator.RepeatStxOnNak(repeatStx);
     if (!simulator.Start()) return Fail(std::string("cannot open a pseudo-terminal: ") + std::strerror(errno));
 
     if (!linkPath.empty()) {

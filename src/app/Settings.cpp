@@ -40,8 +40,11 @@ void CSettings::Load() {
     port = ReadInt(s, "Port", kDefaultPort, kMinPort, kMaxPort);
     language = ReadInt(s, "Language", kDefaultLanguage, std::numeric_limits<int>::min(),
                        std::numeric_limits<int>::max());
-    for (int i = 0; i < kBindablePorts; ++i)
+    for (int i = 0; i < kBindablePorts; ++i) {
+        // An empty or blank device is no binding (the default device), never a path of its own.
         portDevice[i] = ReadText(s, QStringLiteral("Port%1Device").arg(i + 1).toUtf8().constData());
+        if (portDevice[i].trimmed().isEmpty()) portDevice[i].clear();
+    }
     s.endGroup();
 
     recentFiles.clear();

@@ -3,7 +3,8 @@
 // QSettings under organisation "Veltrin", application "Veltrin":
 //   "Global"/"Port"            COM port number, default 1
 //   "Global"/"Language"        0 German, anything else English, default 0
-//   "Global"/"Port1Device", "Port2Device"   the device bound to COM 1 / COM 2 (Linux), default none
+//   "Global"/"Port1Device", "Port2Device"   the device bound to COM 1 / COM 2 (Linux), default
+//                              none; an empty or blank value is none as well
 //   "Recent File List"/"File1" ... "File4"   the recent files, newest first
 // Every value is checked as it is loaded: a value of the wrong type or out of range gives
 // the default, so a damaged settings file never stops the program.

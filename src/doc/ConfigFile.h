@@ -70,18 +70,31 @@ inline constexpr std::size_t kConfigFileHeadLimit = 4096;
 ConfigFileResult ReadConfigurationHead(const std::string& head, EncoderParameters& p);
 
 /// Opens path for reading (others may read it, not write it: a shared lock) and reads it into
-/// p. A 0-byte file succeeds without reading anything. Blocks only for the file system.
+/// p. A 0-byte file succeeds without reading anything. Blocks only for the file system: the
+/// open never waits (a FIFO without a writer, a device), and anything but a regular file (a
+/// folder, device, FIFO, socket) is refused as access denied. An empty path is a bad path.
 ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameters& p);
 
 /// Writes p to path so that an existing file is never lost: the data goes into a new file
 /// beside it, is flushed to the disk and then renamed over the old one; on any failure the
 /// new file is removed and the old one is left as it was. An existing file that we may not
 /// write, or that someone else holds locked, is refused (access denied / sharing violation).
+/// Every platform file keeps these rules:
+/// - Only a regular file is replaced (or a name where nothing is yet). A device, FIFO,
+///   socket or folder is refused as access denied before anything is created beside it.
+/// - A symbolic link (a chain of them too) is written through: the file it ends at is
+///   replaced, the link stays; a link to a name where nothing is yet creates that file. A loop
+///   of links is a bad path.
+/// - The new file beside the target has a short name of its own (".veltrin-<pid>-<n>.tmp" on
+///   POSIX, "~vt<pid>-<n>.tmp" on Windows), so a target whose name is as long as the file
+///   system allows can still be saved.
+/// - An empty path is a bad path; nothing is created.
 ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderParameters& p);
 
 /// The message for a failed read or write, from the resources in force: "Unerwartetes
 /// Dateiformat." for a wrong marker or an early end, "Fehler beim Öffnen des Dokuments." for
-/// an archive error, and the file-error text of the cause with "%1" replaced by the path.
+/// an archive error, and the file-error text of the cause with "%1" replaced by the path (an
+/// empty path shows as "", so the message never lacks its name).
 std::string ConfigFileErrorText(const ConfigFileResult& result, const std::string& path);
 
 }  // namespace veltrin

@@ -22,7 +22,7 @@ std::string ConfigFileErrorText(const ConfigFileResult& result, const std::strin
     int cause = result.cause >= 1 && result.cause <= 14 ? result.cause : 1;
     std::string text = ResString(kTextFileErrorBase + static_cast<unsigned>(cause));
     std::size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, path);
+    if (at != std::string::npos) text.replace(at, 2, path.empty() ? std::string("\"\"") : path);
     return text;
 }
 

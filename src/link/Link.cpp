@@ -77,8 +77,11 @@ bool Link::EndBlock(int ch, std::uint8_t acc) {
     WriteByte(DLE);
     WriteByte(ETX);
     acc ^= DLE ^ ETX;
-    WriteByte(acc);
+    // What came before the block is complete is stale: purged before the block check goes out,
+    // not after it, since the encoder's answer may be there as soon as the check has left
+    // (a program held up for a moment between the two would throw the answer away).
     if (port_) port_->Purge();
+    WriteByte(acc);
     deviceError.nakReceived = false;
     std::uint8_t c = 0;
     bool arrived = ReadChar(ch, c, 2 * timing.handshakeTimeoutMs[Index(ch)]);
@@ -117,6 +120,13 @@ bool Link::ReceiveBlock(int ch, ReplyBlock& block) {
         return true;
     }
     block.count = 0;
+    return false;
+}
+
+bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength) {
+    if (!ReceiveBlock(ch, block)) return false;
+    if (replyLength == kAnyReplyLength || block.count == replyLength) return true;
+    block.count = 0;  // framed well, but not the reply that was asked for
     return false;
 }
 
@@ -163,16 +173,17 @@ bool Link::SendTelegramReportingError(int ch, const std::uint8_t* bytes, int len
 
 int Link::FetchDeviceError() {
     static constexpr std::uint8_t kErrorRequest[4] = {0x81, 0x00, 0x00, 0x00};
-    if (SendTelegram(kChannel, kErrorRequest, 4) && ReceiveReply(kChannel, replyBlock)) return replyBlock.b(1);
+    if (SendTelegram(kChannel, kErrorRequest, 4) && ReceiveReply(kChannel, replyBlock, kErrorReplyLength))
+        return replyBlock.b(1);
     return 0;
 }
 
-bool Link::ReceiveReply(int ch, ReplyBlock& block) {
+bool Link::ReceiveReply(int ch, ReplyBlock& block, int replyLength) {
     int attempts = timing.retryCount[Index(ch)];
     bool ok = false;
     do {
         if (AwaitStx(ch)) {
-            if (ReceiveBlock(ch, block)) {
+            if (ReceiveBlockOfLength(ch, block, replyLength)) {
                 PauseMs(kPauseMs);
                 WriteByte(DLE);
                 ok = true;

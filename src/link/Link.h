@@ -2,9 +2,10 @@
 // The block procedure (3964R kind) and the telegram exchange with the encoder.
 //
 // Sending a block: Connect (STX, wait for DLE), a 5 ms pause, SendData (DLE doubled, XOR block
-// check), EndBlock (DLE ETX BCC, wait for DLE). Receiving: AwaitStx (wait for STX, answer DLE),
-// ReceiveBlock. Every call blocks the calling thread for at most its time-outs; nothing is left
-// buffered on the line side except what the encoder has not sent yet.
+// check), EndBlock (DLE ETX, a purge of what came in meanwhile, BCC, wait for DLE). Receiving:
+// AwaitStx (wait for STX, answer DLE), ReceiveBlock. Every call blocks the calling thread for
+// at most its time-outs; nothing is left buffered on the line side except what the encoder
+// has not sent yet.
 //
 // The program has one Link (TheLink()) on its one serial port; it holds the records that the
 // whole run shares: LinkTiming, ReplyBlock, DeviceErrorState and linkUsed. Tests and the
@@ -26,6 +27,12 @@ inline constexpr std::uint8_t NAK = 0x15;
 
 /// The one channel every exchange uses.
 inline constexpr int kChannel = 1;
+
+/// Data bytes of the encoder's reply to the error-status request: the error number, 0, 0.
+inline constexpr int kErrorReplyLength = 3;
+/// For ReceiveReply: a reply of any length (tests of the block procedure only; an operation
+/// always names the length of the reply it asked for).
+inline constexpr int kAnyReplyLength = 0;
 
 /// Time-outs and retries, per channel (0, 1, 2); only the low four bits of a channel number
 /// count, and numbers above 2 use channel 2's values.
@@ -95,12 +102,19 @@ public:
     bool EndBlock(int ch, std::uint8_t acc);
     bool AwaitStx(int ch);
     bool ReceiveBlock(int ch, ReplyBlock& block);
+    /// ReceiveBlock, where a block framed well but of another length than replyLength (unless
+    /// kAnyReplyLength) fails as well, with count 0. Writes nothing.
+    bool ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength);
 
     // Telegram exchange. At most about 3 × (5 + 550 + 1100) ms for a send that gets no
     // answer, 3 × 550 ms for a reply that never starts.
     bool SendTelegram(int ch, const std::uint8_t* bytes, int length);
     bool SendTelegramReportingError(int ch, const std::uint8_t* bytes, int length);
-    bool ReceiveReply(int ch, ReplyBlock& block);
+    /// Receives the encoder's reply to a request whose reply has replyLength data bytes. A
+    /// block of any other length is not that reply (an STX repeated by the encoder and taken
+    /// as data, an empty block): it is refused with NAK as a bad block check is, so the
+    /// encoder may send it again within the attempts, and its count stays 0.
+    bool ReceiveReply(int ch, ReplyBlock& block, int replyLength);
     /// Sends the error-status request and returns the encoder's error number, or 0.
     int FetchDeviceError();
     /// The message for the current DeviceErrorState, from the resources in force.

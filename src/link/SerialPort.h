@@ -49,7 +49,7 @@ public:
     /// A device that replaces whatever port number is chosen, for this run only (--device).
     void SetDeviceOverride(const std::string& devicePath) { deviceOverride_ = devicePath; }
     const std::string& DeviceOverride() const { return deviceOverride_; }
-    /// The device opened last (or tried last).
+    /// The device opened last (or tried last), whole, however long.
     std::string DeviceName() const { return portName; }
 
     std::int32_t portNumber = 1;
@@ -61,7 +61,7 @@ public:
 #else
     int handle = -1;   // -1 while closed
 #endif
-    char portName[100] = {};
+    std::string portName;  ///< the device of the last Open, as given (never cut short)
     std::uint8_t readBuffer[512] = {};
 
 private:

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "link/Timing.h"
@@ -33,19 +32,20 @@ void CSerialPort::BindPort(int n, const std::string& devicePath) {
 bool CSerialPort::IsOpen() const { return handle >= 0; }
 
 bool CSerialPort::Open() {
-    std::string device = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
-    std::snprintf(portName, sizeof portName, "%s", device.c_str());
+    portName = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
 
     // A failed step keeps the system's reason for the port message.
     openFailure_ = {};
     auto fail = [&](int fd, int error) {
         if (fd >= 0) ::close(fd);
-        openFailure_ = DiagnoseOpenFailure(device, error);
+        openFailure_ = DiagnoseOpenFailure(portName, error);
         return false;
     };
+    // A name with a NUL in it would open the device named by its beginning: another line.
+    if (portName.empty() || portName.find('\0') != std::string::npos) return fail(-1, ENOENT);
     // Non-blocking so that open() does not wait for carrier; no controlling terminal;
     // not inherited by a program we start (the language restart starts ourselves).
-    int fd = ::open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(fd, errno);
     // Only a terminal can be an encoder's line.
     if (!::isatty(fd)) return fail(fd, ENOTTY);

@@ -48,18 +48,21 @@ void CSerialPort::BindPort(int n, const std::string& devicePath) {
 bool CSerialPort::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 
 bool CSerialPort::Open() {
-    std::string device = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
-    std::snprintf(portName, sizeof portName, "%s", device.c_str());
+    portName = deviceOverride_.empty() ? DeviceForPort(portNumber) : deviceOverride_;
     // A failed step keeps the system's reason for the port message.
     openFailure_ = {};
     auto fail = [&](DWORD error) {
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
-        openFailure_ = DiagnoseOpenFailure(device, static_cast<int>(error));
+        openFailure_ = DiagnoseOpenFailure(portName, static_cast<int>(error));
         return false;
     };
     std::wstring path;
-    if (device.empty() || !WideFromUtf8(DevicePath(device), path)) return fail(ERROR_INVALID_NAME);
+    // An empty name, or one with a NUL in it (it would open the device named by its
+    // beginning: another line), is no device.
+    if (portName.empty() || portName.find('\0') != std::string::npos ||
+        !WideFromUtf8(DevicePath(portName), path))
+        return fail(ERROR_INVALID_NAME);
     // Exclusive (no sharing): a port another program holds is refused here.
     handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

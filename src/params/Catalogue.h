@@ -1,8 +1,9 @@
 #pragma once
 // The encoder's KP catalogue: every parameter number the program reads or writes, with its
-// menu group, its write encoding and whether it may be read, written or is a command. This one
-// table is where the operations take their KP numbers from; they name a parameter by its Kp
-// identifier and never spell the number themselves.
+// menu group, its write encoding, whether it may be read, written or is a command, and how many
+// data bytes the encoder's reply to a read of it carries. This one table is where the
+// operations take their KP numbers from; they name a parameter by its Kp identifier and never
+// spell the number themselves.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -96,52 +97,56 @@ struct KpEntry {
     KpEncoding encoding;
     KpAccess access;
     const char* name;  // for tools and diagnostics, not shown in the dialogs
+    /// Data bytes of the encoder's reply to a read request: 4 for the actual value, the
+    /// configuration registers and the firmware version, 3 for every other readable
+    /// parameter, 0 for a command. A reply of another length is not this parameter's.
+    std::uint8_t replyLength;
 };
 
 // clang-format off
 inline constexpr std::array<KpEntry, 42> kKpCatalogue{{
-    {Kp::ActualValue,          0,  KpGroup::ActualValue,    KpEncoding::None,          KpAccess::ReadOnly,  "actual value"},
-    {Kp::InternalPreset,       1,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "internal preset"},
-    {Kp::ExtPreset1,           2,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "external preset 1"},
-    {Kp::ExtPreset2,           3,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "external preset 2"},
-    {Kp::PresetOffset,         4,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "offset"},
-    {Kp::ScalingFactor,        8,  KpGroup::Scaling,        KpEncoding::ScalingFactor, KpAccess::ReadWrite, "scaling factor"},
-    {Kp::Revolutions,          9,  KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of revolutions"},
-    {Kp::Steps,                10, KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of steps"},
-    {Kp::MeasuringSteps,       11, KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of measuring steps"},
-    {Kp::ConfigRegisters1,     14, KpGroup::DataFormat,     KpEncoding::None,          KpAccess::ReadOnly,  "registers R10 R11 R12 R13"},
-    {Kp::ConfigRegisters2,     15, KpGroup::DataFormat,     KpEncoding::None,          KpAccess::ReadOnly,  "registers R14 R15 R40 R41"},
-    {Kp::Limit1Value,          16, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 1"},
-    {Kp::Limit3Value,          17, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 3"},
-    {Kp::Limit2Value,          18, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 2"},
-    {Kp::Limit4Value,          19, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 4"},
-    {Kp::BitNibbles,           20, KpGroup::DataFormat,     KpEncoding::BitNibbles,    KpAccess::ReadWrite, "bit counts S and U (nibbles)"},
-    {Kp::BitCounts,            21, KpGroup::DataFormat,     KpEncoding::BitCounts,     KpAccess::ReadWrite, "bit counts S, U and sum"},
-    {Kp::OverspeedValue,       22, KpGroup::StatusBits,     KpEncoding::Byte,          KpAccess::ReadWrite, "overspeed threshold"},
-    {Kp::DebounceTime,         23, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "debounce time"},
-    {Kp::StoreToEeprom,        26, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "store RAM in EEPROM"},
-    {Kp::LoadFromEeprom,       27, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "load RAM from EEPROM"},
-    {Kp::SetRamDefaults,       28, KpGroup::Ram,            KpEncoding::Command,       KpAccess::Command,   "RAM defaults"},
-    {Kp::SsiConfiguration,     29, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "SSI configuration"},
-    {Kp::PositionShift,        30, KpGroup::DataFormat,     KpEncoding::PositionShift, KpAccess::ReadWrite, "position shift"},
-    {Kp::FirmwareVersion,      31, KpGroup::Presets,        KpEncoding::None,          KpAccess::ReadOnly,  "firmware version"},
-    {Kp::ExtPreset1Input,      32, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 1"},
-    {Kp::ExtPreset2Input,      33, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 2"},
-    {Kp::ExtDirSwitchInput,    34, KpGroup::CountDirection, KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of up/down switching"},
-    {Kp::OutputCode,           35, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output code"},
-    {Kp::NumberRepresentation, 36, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "number representation"},
-    {Kp::OutputFormat,         37, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output format"},
-    {Kp::CountDirection,       38, KpGroup::CountDirection, KpEncoding::Byte,          KpAccess::ReadWrite, "internal count direction"},
-    {Kp::LengthMeasurement,    39, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "length measurement"},
-    {Kp::Limit1Bit,            40, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 1"},
-    {Kp::Limit3Bit,            41, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 3"},
-    {Kp::Limit2Bit,            42, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 2"},
-    {Kp::Limit4Bit,            43, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 4"},
-    {Kp::OverspeedBit,         44, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit overspeed"},
-    {Kp::StandstillBit,        45, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit standstill"},
-    {Kp::ParityBit,            46, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit parity"},
-    {Kp::EncoderErrorBit,      47, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit encoder error"},
-    {Kp::DirectionBit,         48, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit direction"},
+    {Kp::ActualValue,          0,  KpGroup::ActualValue,    KpEncoding::None,          KpAccess::ReadOnly,  "actual value",                 4},
+    {Kp::InternalPreset,       1,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "internal preset",              3},
+    {Kp::ExtPreset1,           2,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "external preset 1",            3},
+    {Kp::ExtPreset2,           3,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "external preset 2",            3},
+    {Kp::PresetOffset,         4,  KpGroup::Presets,        KpEncoding::Signed24,      KpAccess::ReadWrite, "offset",                       3},
+    {Kp::ScalingFactor,        8,  KpGroup::Scaling,        KpEncoding::ScalingFactor, KpAccess::ReadWrite, "scaling factor",               3},
+    {Kp::Revolutions,          9,  KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of revolutions",        3},
+    {Kp::Steps,                10, KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of steps",              3},
+    {Kp::MeasuringSteps,       11, KpGroup::Scaling,        KpEncoding::Unsigned24,    KpAccess::ReadWrite, "number of measuring steps",    3},
+    {Kp::ConfigRegisters1,     14, KpGroup::DataFormat,     KpEncoding::None,          KpAccess::ReadOnly,  "registers R10 R11 R12 R13",    4},
+    {Kp::ConfigRegisters2,     15, KpGroup::DataFormat,     KpEncoding::None,          KpAccess::ReadOnly,  "registers R14 R15 R40 R41",    4},
+    {Kp::Limit1Value,          16, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 1",                3},
+    {Kp::Limit3Value,          17, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 3",                3},
+    {Kp::Limit2Value,          18, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 2",                3},
+    {Kp::Limit4Value,          19, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 4",                3},
+    {Kp::BitNibbles,           20, KpGroup::DataFormat,     KpEncoding::BitNibbles,    KpAccess::ReadWrite, "bit counts S and U (nibbles)", 3},
+    {Kp::BitCounts,            21, KpGroup::DataFormat,     KpEncoding::BitCounts,     KpAccess::ReadWrite, "bit counts S, U and sum",      3},
+    {Kp::OverspeedValue,       22, KpGroup::StatusBits,     KpEncoding::Byte,          KpAccess::ReadWrite, "overspeed threshold",          3},
+    {Kp::DebounceTime,         23, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "debounce time",                3},
+    {Kp::StoreToEeprom,        26, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "store RAM in EEPROM",          0},
+    {Kp::LoadFromEeprom,       27, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "load RAM from EEPROM",         0},
+    {Kp::SetRamDefaults,       28, KpGroup::Ram,            KpEncoding::Command,       KpAccess::Command,   "RAM defaults",                 0},
+    {Kp::SsiConfiguration,     29, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "SSI configuration",            3},
+    {Kp::PositionShift,        30, KpGroup::DataFormat,     KpEncoding::PositionShift, KpAccess::ReadWrite, "position shift",               3},
+    {Kp::FirmwareVersion,      31, KpGroup::Presets,        KpEncoding::None,          KpAccess::ReadOnly,  "firmware version",             4},
+    {Kp::ExtPreset1Input,      32, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 1",   3},
+    {Kp::ExtPreset2Input,      33, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 2",   3},
+    {Kp::ExtDirSwitchInput,    34, KpGroup::CountDirection, KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of up/down switching",   3},
+    {Kp::OutputCode,           35, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output code",                  3},
+    {Kp::NumberRepresentation, 36, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "number representation",        3},
+    {Kp::OutputFormat,         37, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output format",                3},
+    {Kp::CountDirection,       38, KpGroup::CountDirection, KpEncoding::Byte,          KpAccess::ReadWrite, "internal count direction",     3},
+    {Kp::LengthMeasurement,    39, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "length measurement",           3},
+    {Kp::Limit1Bit,            40, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 1",        3},
+    {Kp::Limit3Bit,            41, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 3",        3},
+    {Kp::Limit2Bit,            42, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 2",        3},
+    {Kp::Limit4Bit,            43, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 4",        3},
+    {Kp::OverspeedBit,         44, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit overspeed",         3},
+    {Kp::StandstillBit,        45, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit standstill",        3},
+    {Kp::ParityBit,            46, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit parity",            3},
+    {Kp::EncoderErrorBit,      47, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit encoder error",     3},
+    {Kp::DirectionBit,         48, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit direction",         3},
 }};
 // clang-format on
 
@@ -150,6 +155,8 @@ constexpr const KpEntry& CatalogueEntry(Kp id) { return kKpCatalogue[static_cast
 constexpr std::uint8_t KpNumber(Kp id) { return CatalogueEntry(id).number; }
 constexpr bool IsReadable(const KpEntry& e) { return e.access != KpAccess::Command; }
 constexpr bool IsWritable(const KpEntry& e) { return e.access != KpAccess::ReadOnly; }
+/// The number of data bytes in the reply to a read request of id (0 for a command).
+constexpr int ReplyLength(Kp id) { return CatalogueEntry(id).replyLength; }
 
 /// The entry of KP number n, or nullptr when the catalogue has none.
 const KpEntry* FindKp(int number);
@@ -164,6 +171,8 @@ constexpr bool CatalogueIsConsistent() {
         if ((kKpCatalogue[i].encoding == KpEncoding::Command) !=
             (kKpCatalogue[i].access == KpAccess::Command))
             return false;
+        const int reply = kKpCatalogue[i].replyLength;
+        if (IsReadable(kKpCatalogue[i]) ? (reply != 3 && reply != 4) : reply != 0) return false;
     }
     return true;
 }

@@ -39,8 +39,10 @@ bool RequestRead(Link& link, Kp id) {
     return Send(link, ReadRequest(e.number));
 }
 
-bool ReceiveReadReply(Link& link) { return link.ReceiveReply(kChannel, link.replyBlock); }
+bool ReceiveReadReply(Link& link, Kp id) {
+    return link.ReceiveReply(kChannel, link.replyBlock, ReplyLength(id));
+}
 
-bool ReadParameter(Link& link, Kp id) { return RequestRead(link, id) && ReceiveReadReply(link); }
+bool ReadParameter(Link& link, Kp id) { return RequestRead(link, id) && ReceiveReadReply(link, id); }
 
 }  // namespace veltrin::detail

@@ -22,8 +22,9 @@ WireBytes EncodeValue(Kp id, std::int64_t value);
 bool SendCommand(Link& link, Kp id);
 /// Sends the read request of id. False, without sending, for a command.
 bool RequestRead(Link& link, Kp id);
-/// Receives the reply to a read request into the link's ReplyBlock.
-bool ReceiveReadReply(Link& link);
+/// Receives the reply to the read request of id into the link's ReplyBlock: true only for a
+/// reply of the length the catalogue gives for id.
+bool ReceiveReadReply(Link& link, Kp id);
 /// RequestRead then ReceiveReadReply: the reply is in link.replyBlock when true.
 bool ReadParameter(Link& link, Kp id);
 

@@ -112,7 +112,7 @@ bool QueryDataFormat(DataFormatQueryResult& r, Link& link) {
     // The shift is optional to this query: a request that fails ends it, a reply that fails
     // only leaves the shift at 0.
     if (!detail::RequestRead(link, Kp::PositionShift)) return false;
-    r.positionShift = detail::ReceiveReadReply(link) ? reply.b(2) * 256 + reply.b(3) : 0;
+    r.positionShift = detail::ReceiveReadReply(link, Kp::PositionShift) ? reply.b(2) * 256 + reply.b(3) : 0;
     return true;
 }
 

@@ -111,7 +111,7 @@ bool ReadAllReplies(Link& link, const std::function<void(int step, const ReplyBl
     // The shift comes last and is optional: a request that fails ends read-all with false,
     // a reply that fails is handed on as none.
     if (!detail::RequestRead(link, ReadAllStepKp(kReadAllSteps))) return false;
-    take(kReadAllSteps, detail::ReceiveReadReply(link) ? &link.replyBlock : nullptr);
+    take(kReadAllSteps, detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)) ? &link.replyBlock : nullptr);
     return true;
 }
 

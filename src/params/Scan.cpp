@@ -107,7 +107,7 @@ bool ProbeFirmware(Link& link, std::array<char, 4>& firmware) {
     if (!port || !port->IsOpen()) return false;
     const Telegram request = ReadRequest(CatalogueEntry(Kp::FirmwareVersion).number);
     return link.SendTelegram(kChannel, request.data(), static_cast<int>(request.size())) &&
-           link.ReceiveReply(kChannel, link.replyBlock) &&
+           detail::ReceiveReadReply(link, Kp::FirmwareVersion) &&
            detail::FirmwareCharacters(link.replyBlock, firmware);
 }
 

@@ -119,7 +119,7 @@ TEST_F(ComPort, RequestBlockAndReplyOnTheWire) {
     ASSERT_TRUE(Open(port, encoder));
     const std::uint8_t request[4] = {0x80, 0, 0, 31};  // the firmware version
     ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
-    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock, 4));
     EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + link.replyBlock.count),
               "0104");
     // STX, the block, DLE ETX and the block check; then our DLE for the reply's STX and the

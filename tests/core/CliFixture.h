@@ -1,5 +1,5 @@
 #pragma once
-// veltrin-cli run in process, in a folder of its own, with short link time-outs. Encoder
+// veltrin-cli run in process, in a folder of its own, with the tests' link time-outs. Encoder
 // commands go to `device` when a test has set one.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "doc/ConfigFile.h"
 #include "res/Utf8Path.h"
+#include "tests/TestLinkTiming.h"
 
 namespace veltrin::cli::test {
 
@@ -28,8 +29,7 @@ protected:
                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         LinkTiming fast;
-        fast.handshakeTimeoutMs = {60, 60, 0};
-        fast.charTimeoutMs = {40, 40, 0};
+        veltrin::test::UseTestTimeouts(fast);
         hooks.timing = fast;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

@@ -2,6 +2,8 @@
 // pseudo-terminal (with short link time-outs), and file errors. Argument handling and the file
 // commands are in CliFileTest.cpp.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "CliFixture.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
+#include "tests/TestLinkTiming.h"
 
 namespace veltrin::cli {
 namespace {
@@ -151,10 +154,39 @@ TEST_F(CliTest, EncoderFailuresExitWithOne) {
 }
 
 TEST_F(CliTest, PortThatDoesNotOpen) {
-    CliRun r = Cli({"--device", PathOf("no-such-tty"), "--port", "2", "query", "firmware"});
+    const std::string device = PathOf("no-such-tty");
+    CliRun r = Cli({"--device", device, "--port", "2", "query", "firmware"});
     EXPECT_EQ(r.status, kExitDevice);
-    EXPECT_EQ(r.err, "Der Anschluß COM 2 kann nicht geöffnet werden !\n" + PathOf("no-such-tty") +
+    EXPECT_EQ(r.err, "Der Anschluß COM 2 kann nicht geöffnet werden !\n" + device +
                          " gibt es nicht.\nGeber antwortet nicht !\n");
+    // However long the path, it is used and named whole, never cut to a prefix of it.
+    const std::string longPath = PathOf(std::string(300, 'x').c_str());
+    r = Cli({"--port", "2", "--device", longPath, "actual"});
+    EXPECT_EQ(r.status, kExitDevice);
+    EXPECT_NE(r.err.find("\n" + longPath + " "), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, FifoAsConfigurationFileIsRefusedAtOnce) {
+    const std::string fifo = PathOf("pipe.ssi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const char* command : {"show", "defaults"}) {
+        CliRun r = Cli({command, fifo});
+        EXPECT_EQ(r.status, kExitFile) << command;
+        EXPECT_EQ(r.err, "Zugriff auf " + fifo + " wurde verweigert.\n") << command;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    CliRun r = Cli({"defaults", ""});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err, "\"\" enthält einen ungültigen Pfad.\n");
+}
+
+TEST_F(CliTest, EmptyDeviceIsAUsageErrorAndNothingIsSent) {
+    Sim();  // the encoder is there, named first
+    CliRun r = Cli({"--device", "", "eeprom-store"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Leerer Gerätepfad bei --device.");
+    EXPECT_EQ(Sim().Counters().connectionAttempts, 0);
+    EXPECT_TRUE(Sim().Telegrams().empty());
 }
 
 // The language: --lang, else the program's settings (the INI file under XDG_CONFIG_HOME or

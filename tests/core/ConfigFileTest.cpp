@@ -233,5 +233,14 @@ TEST_F(ConfigFileOnDisk, NamesBeyondAsciiAreKept) {
               path + " wurde nicht gefunden.");
 }
 
+TEST_F(ConfigFileOnDisk, EmptyPathIsNamedInItsMessage) {
+    EncoderParameters p = Defaults();
+    ConfigFileResult r = WriteConfigurationFile("", p);
+    EXPECT_EQ(r.cause, kFileErrorBadPath);
+    EXPECT_EQ(ConfigFileErrorText(r, ""), "\"\" enthält einen ungültigen Pfad.");
+    r = ReadConfigurationFile("", p);
+    EXPECT_EQ(ConfigFileErrorText(r, ""), "\"\" enthält einen ungültigen Pfad.");
+}
+
 }  // namespace
 }  // namespace veltrin

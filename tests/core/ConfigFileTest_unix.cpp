@@ -1,11 +1,22 @@
 // Configuration files on POSIX: a save that fails part way (a full disk), folders and files
-// that may not be written, permissions kept, and a symbolic link replaced through.
+// that may not be written, permissions kept, a symbolic link replaced through, and nothing but
+// a regular file read or replaced (no FIFO waited on, no device node turned into a file).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <vector>
 
 #include "ConfigFileFixture.h"
 
@@ -69,6 +80,100 @@ TEST_F(ConfigFileOnDisk, SaveKeepsPermissionsAndReplacesThroughALink) {
     EncoderParameters back = Defaults();
     ASSERT_TRUE(ReadConfigurationFile(real, back).ok());
     EXPECT_EQ(back.revolutions, 99u);
+}
+
+/// Runs a file call that must not wait for a FIFO's other end. Should it wait all the same,
+/// the FIFO is opened from here after a while so that the call (and the test) can end.
+ConfigFileResult WithoutWaitingOn(const std::string& fifo, std::function<ConfigFileResult()> call) {
+    auto result = std::async(std::launch::async, std::move(call));
+    if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "waited on the FIFO " << fifo;
+        for (int flags : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK}) {
+            int fd = ::open(fifo.c_str(), flags);
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    return result.get();
+}
+
+TEST_F(ConfigFileOnDisk, OnlyARegularFileIsReadOrReplaced) {
+    const std::string fifo = PathOf("fifo.ssi"), socketPath = PathOf("socket.ssi");
+    const std::string fifoLink = PathOf("to-fifo.ssi"), nodeLink = PathOf("to-node.ssi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    struct sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::symlink(fifo.c_str(), fifoLink.c_str()), 0);
+    std::vector<std::string> targets = {fifo, fifoLink, socketPath, dir.string()};
+    // A device node of our own (the null device), where we may make one: saving over it
+    // through a link must leave it a device.
+    const std::string node = PathOf("null-device");
+    const bool haveNode = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (haveNode) {
+        ASSERT_EQ(::symlink(node.c_str(), nodeLink.c_str()), 0);
+        targets.insert(targets.end(), {node, nodeLink});
+    }
+    const std::size_t entries = Entries();
+    const EncoderParameters p = Defaults();
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        ConfigFileResult r = WithoutWaitingOn(fifo, [&] { return WriteConfigurationFile(target, p); });
+        EXPECT_EQ(r.status, ConfigStatus::FileError);
+        EXPECT_EQ(r.cause, kFileErrorAccessDenied);
+        EXPECT_EQ(ConfigFileErrorText(r, target), "Zugriff auf " + target + " wurde verweigert.");
+        EXPECT_EQ(Entries(), entries);  // nothing created beside it
+        EncoderParameters read = Defaults();
+        read.revolutions = 5;
+        r = WithoutWaitingOn(fifo, [&] { return ReadConfigurationFile(target, read); });
+        EXPECT_EQ(r.status, ConfigStatus::FileError);
+        EXPECT_EQ(read.revolutions, 5u);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_socket(socketPath));
+    if (haveNode) {
+        EXPECT_TRUE(std::filesystem::is_character_file(node));
+    }
+    EncoderParameters q = Defaults();
+    EXPECT_EQ(ReadConfigurationFile("/dev/null", q).cause,
+              kFileErrorAccessDenied);  // a device, not an empty file
+    ::close(sock);
+}
+
+TEST_F(ConfigFileOnDisk, LinksAreWrittenThroughEvenToANewFile) {
+    EncoderParameters p = Defaults();
+    p.limit4Value = -4;
+    // A dangling link (relative), a chain of two links, and a loop.
+    const std::string dangling = PathOf("dangling.ssi"), chain = PathOf("chain.ssi");
+    ASSERT_EQ(::symlink("new.ssi", dangling.c_str()), 0);
+    ASSERT_EQ(::symlink(dangling.c_str(), chain.c_str()), 0);
+    ASSERT_TRUE(WriteConfigurationFile(chain, p).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(chain));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EncoderParameters back = Defaults();
+    ASSERT_TRUE(ReadConfigurationFile(PathOf("new.ssi"), back).ok());
+    EXPECT_EQ(back.limit4Value, -4);
+    EXPECT_EQ(Entries(), 3u);
+
+    const std::string a = PathOf("loop-a.ssi"), b = PathOf("loop-b.ssi");
+    ASSERT_EQ(::symlink(b.c_str(), a.c_str()), 0);
+    ASSERT_EQ(::symlink(a.c_str(), b.c_str()), 0);
+    EXPECT_EQ(WriteConfigurationFile(a, p).cause, kFileErrorBadPath);
+    EXPECT_TRUE(std::filesystem::is_symlink(a));
+    EXPECT_EQ(Entries(), 5u);
+}
+
+TEST_F(ConfigFileOnDisk, NamesAsLongAsTheFileSystemAllowsAreSaved) {
+    const EncoderParameters p = Defaults();
+    for (std::size_t length : {245u, 250u, 255u}) {
+        const std::string path = (dir / (std::string(length - 4, 'n') + ".ssi")).string();
+        ConfigFileResult r = WriteConfigurationFile(path, p);
+        EXPECT_TRUE(r.ok()) << length << ": cause " << r.cause;
+        EXPECT_TRUE(WriteConfigurationFile(path, p).ok()) << length;  // and replaced
+        EXPECT_EQ(Contents(path).size(), 204u);
+    }
+    EXPECT_EQ(Entries(), 3u);
 }
 
 }  // namespace

@@ -28,4 +28,8 @@ TEST(FuzzCorpus, ConfigurationFiles) { EXPECT_GE(Replay("config", veltrin::fuzz:
 
 TEST(FuzzCorpus, InputRules) { EXPECT_GE(Replay("input-rules", veltrin::fuzz::FuzzInputRules), 10u); }
 
+TEST(FuzzCorpus, ReplyReceiver) {
+    EXPECT_GE(Replay("reply-receiver", veltrin::fuzz::FuzzReplyReceiver), 15u);
+}
+
 }  // namespace

@@ -8,78 +8,16 @@
 #include <random>
 #include <vector>
 
+#include "ScriptedChannel.h"
 #include "link/ByteChannel.h"
 #include "link/Link.h"
 
 using namespace veltrin;
-using Bytes = std::vector<std::uint8_t>;
+using veltrin::test::Bytes;
+using veltrin::test::Frame;
+using veltrin::test::ScriptedChannel;
 
 namespace {
-
-/// A channel whose input is scripted: the bytes given are there at once, and a wait with
-/// nothing there fails at once (no time passes). Optional answers are released one per write
-/// and arrive after it, so a purge right after the write does not lose them.
-class ScriptedChannel : public ByteChannel {
-public:
-    void Feed(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
-    void AnswerNextWrites(std::deque<Bytes> answers) { answers_ = std::move(answers); }
-
-    bool IsOpen() const override { return true; }
-    int PortNumber() const override { return 1; }
-    std::uint32_t InputCount() override {
-        Arrive();
-        return static_cast<std::uint32_t>(input_.size());
-    }
-    bool WaitForInput(int) override { return InputCount() > 0; }
-    std::uint32_t Read(std::uint32_t count) override {
-        Arrive();
-        if (count == 0) count = 511;
-        std::uint32_t n = 0;
-        while (n < count && n < sizeof buffer_ && !input_.empty()) {
-            buffer_[n++] = input_.front();
-            input_.pop_front();
-        }
-        return n;
-    }
-    const std::uint8_t* ReadBuffer() const override { return buffer_; }
-    bool Write(const std::uint8_t* bytes, std::uint32_t length) override {
-        written.insert(written.end(), bytes, bytes + length);
-        for (std::uint32_t i = 0; i < length && !answers_.empty(); ++i) {
-            inFlight_.insert(inFlight_.end(), answers_.front().begin(), answers_.front().end());
-            answers_.pop_front();
-        }
-        return true;
-    }
-    void Purge() override { input_.clear(); }
-
-    std::size_t Pending() const { return input_.size() + inFlight_.size(); }
-    Bytes written;
-
-private:
-    void Arrive() {
-        input_.insert(input_.end(), inFlight_.begin(), inFlight_.end());
-        inFlight_.clear();
-    }
-    std::deque<std::uint8_t> input_;
-    Bytes inFlight_;
-    std::deque<Bytes> answers_;
-    std::uint8_t buffer_[512] = {};
-};
-
-/// A block on the wire: data with DLE doubled, DLE ETX, block check (XOR of the data, 0x13).
-Bytes Frame(const Bytes& data) {
-    Bytes out;
-    std::uint8_t bcc = 0;
-    for (std::uint8_t b : data) {
-        out.push_back(b);
-        if (b == DLE) out.push_back(DLE);
-        else bcc ^= b;
-    }
-    out.push_back(DLE);
-    out.push_back(ETX);
-    out.push_back(static_cast<std::uint8_t>(bcc ^ DLE ^ ETX));
-    return out;
-}
 
 /// A ReplyBlock with guard bytes on both sides: a write outside it shows in the guards.
 struct GuardedBlock {
@@ -247,7 +185,7 @@ TEST(LinkProcedure, RandomRepliesEndInResultOrFailure) {
         channel.Feed(answers.front());
         answers.pop_front();
         channel.AnswerNextWrites(answers);
-        const bool ok = link.ReceiveReply(kChannel, g.block);
+        const bool ok = link.ReceiveReply(kChannel, g.block, kAnyReplyLength);
         ASSERT_TRUE(g.GuardsIntact());
         ASSERT_FALSE(channel.written.empty());
         // The last byte written confirms a good reply (DLE) or refuses the last attempt (NAK).
@@ -292,8 +230,29 @@ TEST(LinkProcedure, SenderBytesNakAndAttempts) {
         Link link(&channel);
         link.deviceError.nakReceived = true;
         ReplyBlock block;
-        EXPECT_FALSE(link.ReceiveReply(kChannel, block));
+        EXPECT_FALSE(link.ReceiveReply(kChannel, block, kAnyReplyLength));
         EXPECT_EQ(channel.written, (Bytes{NAK, NAK, NAK}));
         EXPECT_FALSE(link.deviceError.nakReceived);
+    }
+}
+
+// The encoder's DLE may be there the moment the block check has left (a quick encoder, or a
+// program held up for a while after its write): it is taken, while a byte that came before
+// the block was complete is not.
+TEST(LinkProcedure, AnswerThereAsSoonAsTheBlockCheckHasLeftIsTaken) {
+    const std::uint8_t telegram[4] = {0x80, 0x10, 0x00, 0x01};
+    for (const Bytes& stale : {Bytes{}, Bytes{DLE}, Bytes{NAK}}) {
+        ScriptedChannel channel;
+        channel.AnswerAtOnce(true);
+        Link link(&channel);
+        std::deque<Bytes> answers{{DLE}};
+        for (int i = 0; i < 6; ++i) answers.push_back({});  // 80 10 10 00 01 DLE
+        answers.back() = stale;                             // before the ETX has gone out
+        answers.push_back({});                              // ETX
+        answers.push_back({DLE});                           // the block check
+        channel.AnswerNextWrites(answers);
+        EXPECT_TRUE(link.SendTelegram(kChannel, telegram, 4));
+        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX, 0x92}));
+        EXPECT_EQ(channel.Pending(), 0u);
     }
 }

@@ -11,6 +11,7 @@
 #include "params/Encoding.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
+#include "tests/TestLinkTiming.h"
 
 namespace veltrin::test {
 
@@ -22,8 +23,7 @@ protected:
         ASSERT_TRUE(port.Open());
         link.SetPort(&port);
         InitEncoderParameters(p, link);
-        link.timing.handshakeTimeoutMs[kChannel] = 60;
-        link.timing.charTimeoutMs[kChannel] = 40;
+        UseTestTimeouts(link.timing);
         ExtendedMode = 0;
     }
     void TearDown() override {

@@ -190,13 +190,13 @@ TEST_F(ParamsOnSimulator, QueryConfigRegisters) {
     EXPECT_EQ(c.kp15, (std::array<std::uint8_t, 4>{5, 6, 7, 8}));
 }
 
-TEST_F(ParamsOnSimulator, QueriesTakeAnyReply) {
-    // Replies of random length (up to the 254 bytes a block holds) and content for every
-    // parameter: every query and read-all decode them without trouble.
+TEST_F(ParamsOnSimulator, QueriesTakeAnyReplyOfTheRightLength) {
+    // Replies of random content for every parameter: every query and read-all decode them
+    // without trouble.
     std::mt19937 rng(5);
     for (const KpEntry& e : kKpCatalogue) {
         if (!IsReadable(e)) continue;
-        std::vector<std::uint8_t> bytes(1 + rng() % 254);
+        std::vector<std::uint8_t> bytes(e.replyLength);
         for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
         sim.SetReplyBytes(e.number, bytes);
     }
@@ -219,4 +219,24 @@ TEST_F(ParamsOnSimulator, QueriesTakeAnyReply) {
     EXPECT_TRUE(ReadAll(p, link));
     EXPECT_GE(b.factor, 0.0f);
     EXPECT_LE(b.factor, 1.0f);
+
+    // Replies of any other length (up to the 254 bytes a block holds) are refused three
+    // times: the first read of every query fails, and nothing of them is decoded.
+    for (const KpEntry& kp : kKpCatalogue) {
+        if (!IsReadable(kp)) continue;
+        std::vector<std::uint8_t> bytes(1 + rng() % 254);
+        if (bytes.size() == kp.replyLength) bytes.push_back(0);
+        for (auto& byte : bytes) byte = static_cast<std::uint8_t>(rng());
+        sim.SetReplyBytes(kp.number, bytes);
+    }
+    sim.ResetCounters();
+    const EncoderParameters before = p;
+    EXPECT_FALSE(QueryPresets(a, link));
+    EXPECT_FALSE(QueryScaling(b, link));
+    EXPECT_FALSE(QueryConfigRegisters(g, link));
+    EXPECT_FALSE(QueryFirmwareVersion(v, link));
+    EXPECT_FALSE(ReadAll(p, link));
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+    EXPECT_GT(sim.Counters().naksReceived, 0);
+    EXPECT_EQ(sim.Counters().repliesConfirmed, 0);
 }

@@ -172,3 +172,46 @@ TEST(SerialPort, LineSettingsAndTheStopBitsLeftAsTheyWere) {
         EXPECT_EQ(std::vector<std::uint8_t>(port.ReadBuffer(), port.ReadBuffer() + raw.size()), raw);
     }
 }
+
+TEST(SerialPort, DevicePathIsUsedWholeHoweverLong) {
+    // Two encoders, one behind a name of 99 characters and one behind that name and one more
+    // character: the longer name reaches its own encoder, never the one of its prefix.
+    sim::EncoderSimulator near, far;
+    ASSERT_TRUE(near.Start());
+    ASSERT_TRUE(far.Start());
+    char folder[] = "/tmp/veltrin-long-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    std::string prefix = std::string(folder) + "/";
+    prefix += std::string(99 - prefix.size(), 'p');
+    ASSERT_EQ(prefix.size(), 99u);
+    const std::string longer = prefix + "q";
+    std::string veryLong = std::string(folder) + "/";
+    for (int i = 0; i < 45; ++i) veryLong += std::string(100, 'd') + "/";  // longer than a path may be
+    ASSERT_EQ(::symlink(near.DevicePath().c_str(), prefix.c_str()), 0);
+    ASSERT_EQ(::symlink(far.DevicePath().c_str(), longer.c_str()), 0);
+
+    CSerialPort port;
+    port.SetDeviceOverride(longer);
+    ASSERT_TRUE(port.Open());
+    EXPECT_EQ(port.DeviceName(), longer);
+    const std::uint8_t stx = 0x02;
+    ASSERT_TRUE(port.Write(&stx, 1));
+    EXPECT_TRUE(WaitForCount(port, 1));  // the far encoder answers the STX
+    EXPECT_EQ(far.Counters().connectionAttempts, 1);
+    EXPECT_EQ(near.Counters().connectionAttempts, 0);
+    port.Close();
+
+    // A name that cannot be a path (a NUL inside) or that the system cannot take is refused,
+    // and the port keeps the whole name for the message.
+    const std::string withNul = near.DevicePath() + std::string(1, '\0') + "x";
+    for (const std::string& bad : {withNul, veryLong + "tty"}) {
+        port.SetDeviceOverride(bad);
+        EXPECT_FALSE(port.Open());
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(port.DeviceName(), bad);
+    }
+    EXPECT_EQ(near.Counters().connectionAttempts, 0);
+    ::unlink(longer.c_str());
+    ::unlink(prefix.c_str());
+    ::rmdir(folder);
+}

@@ -196,7 +196,7 @@ TEST(SimProgram, ServesUntilItsInputCloses) {
     Link link(&port);
     const std::uint8_t request[4] = {0x80, 0, 0, 31};
     ASSERT_TRUE(link.SendTelegramReportingError(kChannel, request, 4));
-    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock));
+    ASSERT_TRUE(link.ReceiveReply(kChannel, link.replyBlock, 4));
     EXPECT_EQ(std::string(link.replyBlock.data.begin(), link.replyBlock.data.begin() + 4), "0203");
     port.Close();
 

@@ -17,6 +17,7 @@
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
+#include "tests/TestLinkTiming.h"
 #include "ui/common/Ui.h"
 #include "ui/main/MainFrame.h"
 
@@ -108,8 +109,7 @@ protected:
 
     static void ShortenTiming() {
         LinkTiming& t = TheLink().timing;
-        t.handshakeTimeoutMs[kChannel] = 60;
-        t.charTimeoutMs[kChannel] = 40;
+        UseTestTimeouts(t);
     }
 
     ui::CMainFrame& Frame() { return *app->MainFrame(); }

@@ -100,6 +100,20 @@ TEST_F(StartupTest, PortDialogBindsDevicesAndCancelChangesNothing) {
     Frame().RunCommand(32780);
 }
 
+TEST_F(StartupTest, EmptyOrBlankBoundDeviceIsNoBinding) {
+    for (const QString& blank : {QString(""), QString("   "), QString("\t")}) {
+        ClearSettings();
+        Store("Global/Port", 2);
+        Store("Global/Port1Device", "/dev/ttyUSB3");
+        Store("Global/Port2Device", blank);
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(app->Settings().portDevice[1], "");
+        EXPECT_EQ(app->serialPort.DeviceName(), "/dev/ttyS1");  // the default device of COM 2
+        EXPECT_EQ(app->serialPort.DeviceForPort(1), "/dev/ttyUSB3");
+        app.reset();
+    }
+}
+
 TEST_F(StartupTest, EnglishFileGivesEnglishMenusAndTexts) {
     Store("Global/Language", 1);
     QTemporaryDir programDir;

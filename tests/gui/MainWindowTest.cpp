@@ -119,7 +119,7 @@ TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     Frame().RunCommand(32779);
     EXPECT_EQ(Texts(), QStringList{"Alle Daten erfolgreich übertragen !"});
     EXPECT_EQ(sim.Ram(1), (sim::Data3{0xFF, 0xFF, 0xFE}));
-    EXPECT_EQ(TheLink().timing.handshakeTimeoutMs[kChannel], 60);
+    EXPECT_EQ(TheLink().timing.handshakeTimeoutMs[kChannel], kTestHandshakeTimeoutMs);
     EXPECT_GT(sim.Telegrams().size(), 10u);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

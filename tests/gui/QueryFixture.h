@@ -16,6 +16,7 @@
 #include "link/SerialPort.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
+#include "tests/TestLinkTiming.h"
 #include "ui/common/Ui.h"
 
 namespace veltrin::test {
@@ -50,8 +51,7 @@ protected:
         Link& link = TheLink();
         link.SetPort(&port);
         link.SetMessageSink(&sink);
-        link.timing.handshakeTimeoutMs[kChannel] = 60;
-        link.timing.charTimeoutMs[kChannel] = 40;
+        UseTestTimeouts(link.timing);
         link.deviceError = {};
         ExtendedMode = 0;
         encoderParameters.outputCode = 0;

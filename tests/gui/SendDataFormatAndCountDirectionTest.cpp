@@ -21,8 +21,7 @@ protected:
     void SetUp() override {
         QueryOnSimulator::SetUp();
         InitEncoderParameters();
-        TheLink().timing.handshakeTimeoutMs[kChannel] = 60;
-        TheLink().timing.charTimeoutMs[kChannel] = 40;
+        test::UseTestTimeouts(TheLink().timing);
     }
     void TearDown() override {
         InitEncoderParameters();

@@ -23,8 +23,7 @@ protected:
     void SetUp() override {
         QueryOnSimulator::SetUp();
         InitEncoderParameters();   // defaults and a free table of status-bit owners
-        TheLink().timing.handshakeTimeoutMs[kChannel] = 60;
-        TheLink().timing.charTimeoutMs[kChannel] = 40;
+        test::UseTestTimeouts(TheLink().timing);
     }
     void TearDown() override {
         InitEncoderParameters();
@@ -152,8 +151,7 @@ TEST_F(SendLimitsDialog, ABitPositionUsedTwiceStopsEverySendButKeepsTheValues) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.positions[0]) + "," + c.positions[1] + "," + c.positions[2] + "," + c.positions[3]);
         InitEncoderParameters();
-        TheLink().timing.handshakeTimeoutMs[kChannel] = 60;
-        TheLink().timing.charTimeoutMs[kChannel] = 40;
+        test::UseTestTimeouts(TheLink().timing);
         messages.clear();
         sim.ClearTelegrams();
         CSendLimitsDialog dialog;
