@@ -30,6 +30,8 @@ struct CliHooks {
     bool progress = false;
     /// The date the report shows instead of today's.
     std::optional<std::string> reportDate;
+    /// The serial devices scan looks at when none are named, instead of the machine's.
+    std::optional<std::vector<std::string>> serialDevices;
 };
 
 /// Runs one command line (without the program name). Blocks for the encoder exchanges the

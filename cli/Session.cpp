@@ -94,6 +94,11 @@ Link& Session::Encoder() {
     return TheLink();
 }
 
+bool Session::ReopenEncoderPort() {
+    port_.Close();
+    return port_.Open();
+}
+
 void Session::ShowProgress(const std::string& what, int total) {
     if (!hooks_.progress) return;
     progressShown_ = true;

@@ -98,6 +98,11 @@ public:
     /// Opens the serial port for the encoder commands. A port that does not open is not an
     /// error here: the first telegram shows the port message and fails.
     Link& Encoder();
+    /// Closes the encoder's port and opens it again (a USB adapter that was unplugged and came
+    /// back); false when it does not open now.
+    bool ReopenEncoderPort();
+    /// The device of the encoder's port (the one tried last).
+    std::string EncoderDevice() const { return port_.DeviceName(); }
 
     /// A progress line on the error stream while an operation of many telegrams runs.
     void ShowProgress(const std::string& what, int total);

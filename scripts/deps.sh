@@ -5,7 +5,7 @@ set -euo pipefail
 
 VELTRIN_PACKAGES=(
   g++ cmake make pkg-config
-  nlohmann-json3-dev
+  nlohmann-json3-dev libmd-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core

@@ -61,6 +61,8 @@ constexpr auto kProgramStxAfterReplyPause = std::chrono::milliseconds(40);
 constexpr auto kPromptMs = std::chrono::milliseconds(20);
 /// The longest single wait for input before the line is looked at again.
 constexpr int kLookSliceMs = 2;
+/// The EEPROM store command (KP 26).
+constexpr std::uint8_t kStoreCommand = 26;
 /// The most data bytes a block may hold.
 constexpr std::size_t kMaxBlockData = 254;
 
@@ -273,6 +275,9 @@ public:
     int silenceAfter = 0;  // telegrams still answered before silence; 0 off
     bool repeatStxOnNak = false;
     HangUpPoint hangUpAt = HangUpPoint::None;
+    /// Swapped: no answer before this time (then a fresh encoder is on the line).
+    std::optional<Clock::time_point> absentUntil;
+    int swapAfterStoreMs = 0;
     bool hangUpNow = false;
     bool hungUp = false;
 
@@ -370,6 +375,19 @@ public:
         return hangUpNow || channel->Stopping();
     }
     void DoHangUp();
+    /// Under the mutex: the encoder leaves the line for ms, and a fresh one comes.
+    void StartSwap(int ms) {
+        model = EncoderModel();
+        model.SetFirmware(options.firmware);
+        model.SetSpeed(options.stepsPerSecond, Clock::now());
+        absentUntil = Clock::now() + std::chrono::milliseconds(ms);
+        ++counters.swaps;
+    }
+    /// Under the mutex: whether the line has no encoder now.
+    bool Absent() {
+        if (absentUntil && Clock::now() >= *absentUntil) absentUntil.reset();
+        return absentUntil.has_value();
+    }
     template <typename F>
     auto Locked(F f) {
         std::lock_guard lock(mutex);
@@ -436,7 +454,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
     enum class Greeting { Ignore, Refuse, Accept, Collide };
     Greeting greeting = Locked([this, earlyStx] {
         ++counters.connectionAttempts;
-        if (silent) return Greeting::Ignore;
+        if (silent || Absent()) return Greeting::Ignore;
         if (earlyStx) {
             // The program has not made its pause before STX: not ready yet.
             ++counters.procedureErrors;
@@ -553,6 +571,11 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
         Answer(DLE);
         AnsweredBeforeNextStx(true);
     }
+    // The encoder is done once it has taken the store (its acknowledgement lost or not).
+    if (data[0] == kStoreCommand)
+        Locked([this] {
+            if (swapAfterStoreMs > 0) StartSwap(swapAfterStoreMs);
+        });
     if (replyWanted) SendReply(reply);
 }
 
@@ -784,6 +807,8 @@ void EncoderSimulator::ResetModel() {
         m.repeatStxOnNak = false;
         m.replyDelayMs = m.options.replyDelayMs;
         m.hangUpAt = HangUpPoint::None;
+        m.absentUntil.reset();
+        m.swapAfterStoreMs = 0;
     });
 }
 
@@ -813,6 +838,13 @@ void EncoderSimulator::SilenceAfterTelegrams(int count) {
 }
 void EncoderSimulator::RepeatStxOnNak(bool on) {
     impl_->Locked([&] { impl_->repeatStxOnNak = on; });
+}
+
+void EncoderSimulator::Swap(int absentMs) {
+    impl_->Locked([&] { impl_->StartSwap(absentMs); });
+}
+void EncoderSimulator::SwapAfterStore(int absentMs) {
+    impl_->Locked([&] { impl_->swapAfterStoreMs = absentMs; });
 }
 
 void EncoderSimulator::HangUp() {

@@ -52,6 +52,7 @@ struct SimulatorCounters {
     /// that a busy machine (ours late, the program's time-out ending meanwhile) never counts
     /// here; see kProgramAnswerPause in EncoderSimulator.cpp.
     int procedureErrors = 0;
+    int swaps = 0;  ///< encoders taken off the line (Swap, SwapAfterStore)
 };
 
 /// Where a scheduled hang-up happens.
@@ -117,6 +118,13 @@ public:
     void StxCollisions(int count);
     /// Wait delayMs before every reply block (0: no extra delay).
     void SetReplyDelay(int delayMs);
+    /// The encoder is taken off the line now and another one is put on after absentMs: no
+    /// answer meanwhile (as SetSilent), then a fresh encoder answers, with the defaults in RAM
+    /// and EEPROM and the firmware of the options. Faults set for the line stay as they are.
+    void Swap(int absentMs);
+    /// Swap(absentMs) after every EEPROM store command the encoder confirms (a production line:
+    /// the encoder is done and the next one comes); 0 switches it off.
+    void SwapAfterStore(int absentMs);
     /// Lose the DLE that acknowledges the next n good telegram blocks: the telegram takes
     /// effect and a read is answered as usual, but the program never sees the acknowledgement.
     void DropAcknowledgements(int count);

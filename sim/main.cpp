@@ -32,6 +32,8 @@ void Usage(std::FILE* out) {
         "  --silent           answer nothing at all\n"
         "  --nak-always ERR   refuse every telegram; the error request answers ERR (0-255)\n"
         "  --corrupt-replies  send every reply block with a wrong block check\n"
+        "  --swap-after-store MS  after each EEPROM store the encoder is taken off the line\n"
+        "                     and a fresh one answers MS milliseconds later\n"
         "  --repeat-stx-on-nak  answer every NAK with the reply's STX at once (with --reply-delay:\n"
         "                     the late reply of an encoder that takes the program's NAKs as refusals)\n"
         "  --help             this text\n",
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     SimulatorOptions options;
     std::string linkPath;
     bool silent = false, corrupt = false, repeatStx = false;
-    long nakError = -1;
+    long nakError = -1, swapMs = 0;
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -94,6 +96,10 @@ int main(int argc, char** argv) {
             if (!ParseInt(next, 0, 60000, v)) return Fail("--reply-delay wants 0 to 60000 milliseconds");
             options.replyDelayMs = static_cast<int>(v);
             ++i;
+        } else if (arg == "--swap-after-store" && next) {
+            if (!ParseInt(next, 1, 600000, swapMs))
+                return Fail("--swap-after-store wants 1 to 600000 milliseconds");
+            ++i;
         } else if (arg == "--nak-always" && next) {
             if (!ParseInt(next, 0, 255, nakError)) return Fail("--nak-always wants an error number 0 to 255");
             ++i;
@@ -118,6 +124,7 @@ int main(int argc, char** argv) {
     simulator.SetSilent(silent);
     if (nakError >= 0) simulator.NakTelegrams(kAlways, static_cast<std::uint8_t>(nakError));
     if (corrupt) simulator.CorruptReplies(kAlways);
+    if (swapMs > 0) simulator.SwapAfterStore(static_cast<int>(swapMs));
     simulator.RepeatStxOnNak(repeatStx);
     if (!simulator.Start()) return Fail(std::string("cannot open a pseudo-terminal: ") + std::strerror(errno));
 

@@ -5,7 +5,7 @@
 namespace veltrin::cli {
 
 std::span<const Command> Commands() {
-    static const std::array<Command, 13> commands{{
+    static const std::array<Command, 15> commands{{
         {"read-all", {{}, {"--base"}}, CmdReadAll},
         {"send-all", {}, CmdSendAll},
         {"defaults", {}, CmdDefaults},
@@ -19,6 +19,8 @@ std::span<const Command> Commands() {
         {"verify", {{"--json"}, {}}, CmdVerify},
         {"diff", {{"--json"}, {}}, CmdDiff},
         {"report", {{"--html"}, {}}, CmdReport},
+        {"scan", {{"--json"}, {}}, CmdScan},
+        {"program", {{"--store", "--verify", "--repeat"}, {"--log"}}, CmdProgram},
     }};
     return commands;
 }

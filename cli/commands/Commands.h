@@ -36,5 +36,8 @@ int CmdRamDefaults(Session& s, const CommandArgs& c);
 int CmdVerify(Session& s, const CommandArgs& c);
 int CmdDiff(Session& s, const CommandArgs& c);
 int CmdReport(Session& s, const CommandArgs& c);
+// Find the encoder; program encoders in series (SeriesCommands.cpp)
+int CmdScan(Session& s, const CommandArgs& c);
+int CmdProgram(Session& s, const CommandArgs& c);
 
 }  // namespace veltrin::cli

@@ -234,6 +234,7 @@ void CVeltrinApp::OnPortSettings() {
     ui::CPortDialog dialog(mainFrame_);
     dialog.SetChoice(portNumber - 1);
     if (serialPort.IsOpen()) dialog.SetOpenDevice(QString::fromStdString(serialPort.DeviceName()));
+    dialog.SetScanPort(&serialPort);
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
         dialog.SetDevice(n, settings_.portDevice[n - 1], QString::fromStdString(CSerialPort().DeviceForPort(n)));
     if (dialog.exec() != QDialog::Accepted) return;

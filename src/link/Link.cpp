@@ -131,6 +131,7 @@ bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength) {
 }
 
 bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
+    if (StopRequested()) return false;
     if (!port_ || !port_->IsOpen()) {
         int number = port_ ? port_->PortNumber() : 0;
         std::string text = FormatNumber(ResString(kTextPortNotOpen), number);
@@ -153,7 +154,7 @@ bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
             ok = EndBlock(ch, acc);
         }
         --attempts;
-    } while (!ok && attempts > 0);
+    } while (!ok && attempts > 0 && !StopRequested());
     return ok;
 }
 

@@ -11,6 +11,7 @@
 // whole run shares: LinkTiming, ReplyBlock, DeviceErrorState and linkUsed. Tests and the
 // simulator make links of their own.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -80,6 +81,13 @@ public:
         telegramObserver_ = std::move(observer);
     }
 
+    /// A request to stop from outside (a signal handler sets the flag): while it reads true,
+    /// SendTelegram starts no further telegram or attempt and returns false with nothing
+    /// written. A block already begun always runs to its end, so the line is left between
+    /// two exchanges. nullptr (the default): never stopped.
+    void SetStopRequest(const std::atomic<bool>* stop) { stop_ = stop; }
+    bool StopRequested() const { return stop_ && stop_->load(); }
+
     LinkTiming timing;
     ReplyBlock replyBlock;
     DeviceErrorState deviceError;
@@ -119,6 +127,7 @@ private:
     ByteChannel* port_;
     MessageSink* messages_;
     std::function<void(const std::uint8_t*, int)> telegramObserver_;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 /// The program's one link.

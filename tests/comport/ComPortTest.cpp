@@ -10,18 +10,24 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CliFixture.h"
 #include "link/Link.h"
 #include "link/SerialDevices.h"
 #include "link/SerialPort.h"
+#include "params/Scan.h"
 #include "res/ProgramFolder.h"
 #include "res/Utf8Path.h"
 
@@ -226,4 +232,42 @@ TEST_F(ComPort, TheRegistryNamesTheMappedPorts) {
     REQUIRE_PORT(encoder, "VELTRIN_COM_ENCODER");
     const std::vector<std::string> devices = SerialDevices();
     EXPECT_NE(std::find(devices.begin(), devices.end(), encoder), devices.end()) << devices.size();
+}
+
+// The scan on the Win32 port: four COM ports, one that does not exist and a file, each reported
+// as it is; the file is left as it was and every port is given back.
+TEST_F(ComPort, ScanReportsEachPortAsItIs) {
+    REQUIRE_PORT(encoder, "VELTRIN_COM_ENCODER");
+    REQUIRE_PORT(high, "VELTRIN_COM_HIGH");
+    REQUIRE_PORT(silent, "VELTRIN_COM_SILENT");
+    REQUIRE_PORT(refusing, "VELTRIN_COM_REFUSING");
+    const std::string file = PathOf("not-a-port.txt");
+    std::ofstream(PathFromUtf8(file), std::ios::binary) << "keep";
+    const CliRun r = Cli({"--lang", "en", "scan", "--json", encoder, high, silent, refusing, "COM249", file});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << r.out;
+    EXPECT_EQ(j["found"], 2);
+    // device, state, firmware
+    const std::tuple<std::string, std::string, nlohmann::json> expected[] = {
+        {encoder, "found", "01.04"}, {high, "found", "01.04"},       {silent, "none", nullptr},
+        {refusing, "none", nullptr}, {"COM249", "missing", nullptr}, {file, "notSerial", nullptr},
+    };
+    ASSERT_EQ(j["devices"].size(), std::size(expected)) << r.out;
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const auto& [device, state, firmware] = expected[i];
+        const nlohmann::json& seen = j["devices"][i];
+        EXPECT_EQ(seen["device"], device) << seen;
+        EXPECT_EQ(seen["state"], state) << seen;
+        EXPECT_EQ(seen["firmware"], firmware) << seen;
+    }
+    EXPECT_EQ(j["devices"][5]["reason"], file + " is not a serial device.");
+    std::ifstream in(PathFromUtf8(file), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    // The probes have given the line back whole: the encoder answers the next read at once.
+    CSerialPort port;
+    ASSERT_TRUE(Open(port, encoder));
+    std::array<char, 4> firmware{};
+    EXPECT_TRUE(ProbeFirmware(link, firmware));
+    EXPECT_EQ(std::string(firmware.data(), firmware.size()), "0104");
 }

@@ -44,7 +44,7 @@ enum CommandId : int {
 
 /// Resource ids of the dialogs and pictures of this part of the program.
 enum ResourceId : int {
-    IDR_MAINFRAME = 128,        // menu, accelerators, icon, document type
+    IDR_MAINFRAME = 128,  // menu, accelerators, icon, document type
     IDD_ABOUTBOX = 100,
     IDD_PORT = 143,
     IDD_PASSWORD = 145,
@@ -52,8 +52,9 @@ enum ResourceId : int {
     IDD_LANGUAGE = 147,
     IDB_ENCODER = 148,
     // Dialogs beyond the program's first set (ids from 200 on; their controls from 2001 on)
-    IDD_COMPARE = 200,   // "Mit Geber vergleichen"
-    IDD_REPORT = 201,    // "Bericht"
+    IDD_COMPARE = 200,  // "Mit Geber vergleichen"
+    IDD_REPORT = 201,   // "Bericht"
+    IDD_SCAN = 202,     // "Geber suchen": the result of "Suchen" (2020) in dialog 143
 };
 
 }  // namespace veltrin::ui

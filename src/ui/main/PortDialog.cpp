@@ -5,15 +5,24 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "link/PortDiagnosis.h"
 #include "link/SerialDevices.h"
+#include "link/SerialPort.h"
+#include "params/Scan.h"
 #include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
+#include "ui/main/ScanDialog.h"
 
 namespace veltrin::ui {
+
+std::function<std::vector<std::string>()> CPortDialog::serialDeviceSource = [] {
+    return ::veltrin::SerialDevices();
+};
 
 CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, parent) {
     const QStringList found = SerialDevices();
@@ -51,6 +60,41 @@ CPortDialog::CPortDialog(QWidget* parent) : CChoiceDialog(IDD_PORT, 1141, 1142, 
     hint->setTextFormat(Qt::PlainText);
     hint->setEnabled(false);
     Grid()->addWidget(hint, 2, 1, 1, 3);
+
+    search_ = new QPushButton(Text("2020"), this);
+    search_->setObjectName(QString::number(kSearch));
+    search_->setAutoDefault(false);
+    search_->setMinimumSize(DluX(50), DluY(14));
+    Grid()->addWidget(search_, 3, 1);
+    connect(search_, &QPushButton::clicked, this, &CPortDialog::Search);
+}
+
+std::vector<std::string> CPortDialog::ScanCandidates() const {
+    std::vector<std::string> devices = serialDeviceSource ? serialDeviceSource() : std::vector<std::string>();
+    auto add = [&](const QString& device) {
+        const std::string d = device.trimmed().toStdString();
+        if (!d.empty() && std::find(devices.begin(), devices.end(), d) == devices.end()) devices.push_back(d);
+    };
+    for (int n = 1; n <= 2; ++n) add(Device(n));
+    add(openDevice_);
+    return devices;
+}
+
+void CPortDialog::Search() {
+    const int port = Choice() >= 0 ? Choice() + 1 : 1;
+    std::vector<ScanResult> results;
+    {
+        WaitCursor wait;
+        // Our own port would read as busy: it is given up for the scan and taken again after.
+        const bool reopen = scanPort_ && scanPort_->IsOpen();
+        if (reopen) scanPort_->Close();
+        results = ScanForEncoders(ScanCandidates());
+        if (reopen) scanPort_->Open();
+    }
+    CScanDialog dialog(results, port, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.ChosenDevice().isEmpty()) return;
+    SetChoice(port - 1);
+    DeviceBox(port)->setEditText(dialog.ChosenDevice());
 }
 
 QComboBox* CPortDialog::DeviceBox(int n) const { return n >= 1 && n <= 2 ? devices_[n - 1] : nullptr; }
@@ -95,7 +139,8 @@ QString CPortDialog::Device(int n) const {
 
 QStringList CPortDialog::SerialDevices() {
     QStringList devices;
-    for (const std::string& device : ::veltrin::SerialDevices()) devices << QString::fromStdString(device);
+    if (!serialDeviceSource) return devices;
+    for (const std::string& device : serialDeviceSource()) devices << QString::fromStdString(device);
     return devices;
 }
 

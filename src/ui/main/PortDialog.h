@@ -3,13 +3,24 @@
 // each port an editable list of the machine's serial devices binds that port to a device
 // ("Port1Device", "Port2Device"); left empty, COM n is the platform's default device. Under each
 // list the device's state ("Port1State", "Port2State"): whether it exists and may be opened,
-// looked at without opening it, and again whenever the entry changes.
+// looked at without opening it, and again whenever the entry changes. "Suchen" (2020) looks for
+// the encoder on every serial device and the entries (params/Scan.h), under the wait cursor, and
+// offers the devices where one answered (CScanDialog, 202); the one chosen is bound to the port
+// whose button is selected (COM 1 when none is).
 #include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "ui/main/ChoiceDialog.h"
 
 class QComboBox;
 class QLabel;
+class QPushButton;
+
+namespace veltrin {
+class CSerialPort;
+}
 
 namespace veltrin::ui {
 
@@ -32,6 +43,19 @@ public:
     /// The serial devices of this machine (link/SerialDevices.h): on Linux /dev/ttyS*,
     /// /dev/ttyUSB*, /dev/ttyACM* and /dev/serial/by-id/*, on Windows the COM ports.
     static QStringList SerialDevices();
+    /// Where SerialDevices() comes from: the machine's list unless a test sets another.
+    static std::function<std::vector<std::string>()> serialDeviceSource;
+
+    enum ControlId : int { kSearch = 2020 };
+    QPushButton* SearchButton() const { return search_; }
+    /// The program's own port: "Suchen" closes it for the scan (so that its device can be looked
+    /// at too) and opens it again afterwards.
+    void SetScanPort(CSerialPort* port) { scanPort_ = port; }
+    /// The devices "Suchen" looks at: the machine's serial devices, then the entries and the
+    /// device the program has open, each once.
+    std::vector<std::string> ScanCandidates() const;
+    /// "Suchen".
+    void Search();
 
 private:
     void UpdateState(int n);
@@ -39,6 +63,8 @@ private:
     QComboBox* devices_[2];
     QLabel* states_[2];
     QString openDevice_;
+    QPushButton* search_;
+    CSerialPort* scanPort_ = nullptr;
 };
 
 }  // namespace veltrin::ui
