@@ -3,8 +3,8 @@
 # UndefinedBehaviorSanitizer and runs them: link, parameters, configuration files, veltrin-cli
 # (in process and as a program against veltrin-sim), the simulator, the link soak, and the
 # replay of the committed fuzz corpus. The Qt program is not built. The build folder is
-# build-sanitizers (VELTRIN_SANITIZER_BUILD to change it). Called by .ci/run after
-# scripts/test.sh.
+# build-sanitizers (VELTRIN_SANITIZER_BUILD to change it); VELTRIN_BUILD_ONLY=1 installs and
+# builds only. Called by .ci/run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
@@ -20,6 +20,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_COMPILER=clang+
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 # Only what the tests run: the test program (it builds veltrin-sim) and veltrin-cli.
 cmake --build "$build" -j"$(nproc)" --target veltrin_tests veltrin-cli
+[ -z "${VELTRIN_BUILD_ONLY:-}" ] || exit 0
 
 cd "$build"
 # Any finding ends the test that made it, with the stack of where it happened.
