@@ -44,8 +44,7 @@ unset DISPLAY WAYLAND_DISPLAY               # no window: the programs are consol
 build_only="${VELTRIN_BUILD_ONLY:-}"
 if [ -z "$build_only" ]; then
   say "Linux veltrin-sim and veltrin-cli"
-  cmake -S "$root" -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$linux" -j"$(nproc)" --target veltrin-sim veltrin-cli
+  veltrin_build "$root" "$linux" veltrin-sim veltrin-cli
 fi
 
 say "Windows build (MinGW-w64)"
