@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <random>
 
 #include "link/ByteChannel.h"
 #include "link/Link.h"
@@ -251,6 +252,9 @@ public:
         model.SetFirmware(options.firmware);
         model.SetSpeed(options.stepsPerSecond, Clock::now());
         replyDelayMs = options.replyDelayMs;
+        replyLength = options.replyLength;
+        replyExtraMax = options.replyExtraMax;
+        replyExtra.seed(options.replyExtraSeed);
     }
 
     SimulatorOptions options;
@@ -273,6 +277,9 @@ public:
     int dropAcknowledgements = 0;
     int answerDelayMs = 0;
     int silenceAfter = 0;  // telegrams still answered before silence; 0 off
+    int replyLength = 0;
+    int replyExtraMax = 0;
+    std::mt19937 replyExtra;
     bool repeatStxOnNak = false;
     HangUpPoint hangUpAt = HangUpPoint::None;
     /// Swapped: no answer before this time (then a fresh encoder is on the line).
@@ -342,6 +349,16 @@ public:
         ++counters.naksSent;
     }
     void SendReply(const std::vector<std::uint8_t>& data);
+    /// Under the mutex: a reply made longer, when the encoder is one that sends more than is read.
+    void Pad(std::vector<std::uint8_t>& reply) {
+        if (static_cast<int>(reply.size()) < replyLength)
+            reply.resize(static_cast<std::size_t>(replyLength), 0);
+        if (replyExtraMax > 0) {
+            const int extra = static_cast<int>(replyExtra() % static_cast<unsigned>(replyExtraMax + 1));
+            for (int i = 0; i < extra && reply.size() < kMaxBlockData; ++i)
+                reply.push_back(static_cast<std::uint8_t>(replyExtra()));
+        }
+    }
     /// Takes what has arrived since the last exchange (late NAKs, noise); true when an STX
     /// was among it.
     bool ProgramWantsToSend() {
@@ -532,6 +549,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
                 refuse = true;
             } else {
                 reply = {model.lastError, 0, 0};
+                Pad(reply);
                 replyWanted = true;
             }
         } else if (Take(nakTelegrams)) {
@@ -543,6 +561,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
                 model.lastError = static_cast<std::uint8_t>(e);
                 refuse = true;
             } else {
+                Pad(reply);
                 replyWanted = true;
             }
         } else {
@@ -792,6 +811,12 @@ void EncoderSimulator::SetSpeed(double stepsPerSecond) {
 }
 void EncoderSimulator::SetReplyBytes(int kp, std::vector<std::uint8_t> bytes) {
     impl_->Locked([&] { impl_->model.SetReplyBytes(kp, std::move(bytes)); });
+}
+void EncoderSimulator::SetReplyPadding(int length, int extraMax) {
+    impl_->Locked([&] {
+        impl_->replyLength = std::clamp(length, 0, static_cast<int>(kMaxBlockData));
+        impl_->replyExtraMax = std::clamp(extraMax, 0, static_cast<int>(kMaxBlockData));
+    });
 }
 void EncoderSimulator::ClearReplyOverrides() { impl_->Locked([&] { impl_->model.ClearReplyOverrides(); }); }
 

@@ -30,6 +30,12 @@ struct SimulatorOptions {
     int handshakeTimeoutMs = 550;
     int charTimeoutMs = 200;
     int retryCount = 3;
+    /// Every read reply and the error-status reply carry at least this many data bytes, the
+    /// model's reply padded with zero bytes (0: as the model answers, three or four).
+    int replyLength = 0;
+    /// And then 0 to this many random bytes more (seeded by replyExtraSeed).
+    int replyExtraMax = 0;
+    unsigned replyExtraSeed = 1;
     /// The shaft's speed at start, in steps per second.
     double stepsPerSecond = 40.0;
     std::string firmware = kDefaultFirmware;
@@ -94,6 +100,8 @@ public:
     void SetActualValue(std::int32_t position, std::optional<std::uint8_t> status = std::nullopt);
     void SetSpeed(double stepsPerSecond);
     void SetReplyBytes(int kp, std::vector<std::uint8_t> bytes);   ///< empty: back to the model
+    /// Longer replies than the model's, as replyLength and replyExtraMax of the options.
+    void SetReplyPadding(int length, int extraMax);
     void ClearReplyOverrides();
     /// Back to the encoder's defaults in RAM and EEPROM, no overrides, no faults, error 0.
     void ResetModel();

@@ -34,6 +34,9 @@ void Usage(std::FILE* out) {
         "  --corrupt-replies  send every reply block with a wrong block check\n"
         "  --swap-after-store MS  after each EEPROM store the encoder is taken off the line\n"
         "                     and a fresh one answers MS milliseconds later\n"
+        "  --reply-length N   every read reply and the error status carry N data bytes at least\n"
+        "                     (zero bytes after the encoder's own, which has three or four)\n"
+        "  --reply-extra N    and 0 to N random bytes more (--reply-seed S: their seed)\n"
         "  --repeat-stx-on-nak  answer every NAK with the reply's STX at once (with --reply-delay:\n"
         "                     the late reply of an encoder that takes the program's NAKs as refusals)\n"
         "  --help             this text\n",
@@ -95,6 +98,18 @@ int main(int argc, char** argv) {
         } else if (arg == "--reply-delay" && next) {
             if (!ParseInt(next, 0, 60000, v)) return Fail("--reply-delay wants 0 to 60000 milliseconds");
             options.replyDelayMs = static_cast<int>(v);
+            ++i;
+        } else if (arg == "--reply-length" && next) {
+            if (!ParseInt(next, 0, 254, v)) return Fail("--reply-length wants 0 to 254 data bytes");
+            options.replyLength = static_cast<int>(v);
+            ++i;
+        } else if (arg == "--reply-extra" && next) {
+            if (!ParseInt(next, 0, 250, v)) return Fail("--reply-extra wants 0 to 250 bytes");
+            options.replyExtraMax = static_cast<int>(v);
+            ++i;
+        } else if (arg == "--reply-seed" && next) {
+            if (!ParseInt(next, 0, 2147483647, v)) return Fail("--reply-seed wants a whole number");
+            options.replyExtraSeed = static_cast<unsigned>(v);
             ++i;
         } else if (arg == "--swap-after-store" && next) {
             if (!ParseInt(next, 1, 600000, swapMs))

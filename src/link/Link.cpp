@@ -1,5 +1,6 @@
 #include "link/Link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/Timing.h"
@@ -12,6 +13,11 @@ StderrMessageSink g_stderrSink;
 
 constexpr int kPauseMs = 5;           // before STX, before the first data byte, before our DLE/NAK
 constexpr int kAfterReplyMs = 30;     // after a confirmed reply, before the next telegram
+
+/// The longest gap between two bytes of a block we send that is surely inside the encoder's
+/// character time-out: half of it, which leaves room for the byte's own time on the line and
+/// an adapter's latency. 0 when the channel has no character time-out.
+int HeldUpLimitMs(int charTimeoutMs) { return charTimeoutMs > 0 ? charTimeoutMs / 2 : 0; }
 
 // Resource ids of the device-error texts.
 constexpr unsigned kTextNoAnswer = 57656;
@@ -49,51 +55,105 @@ bool Link::ReadChar(int /*ch*/, std::uint8_t& out, int timeoutMs) {
 
 bool Link::Connect(int ch) {
     const int handshake = timing.handshakeTimeoutMs[Index(ch)];
+    blockAbandoned_ = false;
     if (port_) port_->Purge();
     PauseMs(kPauseMs);
     WriteByte(STX);
     std::uint8_t c = 0;
     if (!ReadChar(ch, c, handshake)) return false;
-    if (c == DLE) return true;
     if (c == STX) {
         // The encoder wants to send at the same moment; it gives way with DLE.
-        return ReadChar(ch, c, handshake) && c == DLE;
+        if (!ReadChar(ch, c, handshake) || c != DLE) return false;
+    }
+    if (c == DLE) {
+        // From here on the encoder times each byte of the block.
+        lastBlockByte_ = std::chrono::steady_clock::now();
+        return true;
     }
     if (c == NAK) deviceError.nakReceived = true;
     return false;
 }
 
-void Link::SendData(int /*ch*/, const std::uint8_t* data, int length, std::uint8_t& acc) {
+bool Link::EncoderSpokeDuringBlock() {
+    if (!port_ || port_->InputCount() == 0) return false;
+    bool nak = false;
+    while (port_->InputCount() > 0) {
+        const std::uint32_t n = port_->Read(0);
+        if (n == 0) break;
+        const std::uint8_t* bytes = port_->ReadBuffer();
+        nak = nak || std::find(bytes, bytes + n, NAK) != bytes + n;
+    }
+    if (nak) deviceError.nakReceived = true;
+    return true;
+}
+
+void Link::WriteBlockByte(int ch, std::uint8_t byte) {
+    if (blockAbandoned_) return;
+    if (EncoderSpokeDuringBlock()) {
+        blockAbandoned_ = true;
+        return;
+    }
+    WriteByte(byte);
+    // Write returns when the byte has left: a gap measured from one return to the next can only
+    // be longer than the one the encoder saw, never shorter.
+    const auto now = std::chrono::steady_clock::now();
+    const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
+    if (limit > 0 && now - lastBlockByte_ > std::chrono::milliseconds(limit)) blockAbandoned_ = true;
+    lastBlockByte_ = now;
+}
+
+void Link::SendData(int ch, const std::uint8_t* data, int length, std::uint8_t& acc) {
     PauseMs(kPauseMs);
     acc = 0;
     for (int i = 0; i < length; ++i) {
-        WriteByte(data[i]);
-        if (data[i] == DLE) WriteByte(DLE);   // doubled; the pair cancels in the block check
+        WriteBlockByte(ch, data[i]);
+        if (data[i] == DLE)
+            WriteBlockByte(ch, DLE);  // doubled; the pair cancels in the block check
         else acc ^= data[i];
     }
 }
 
 bool Link::EndBlock(int ch, std::uint8_t acc) {
-    WriteByte(DLE);
-    WriteByte(ETX);
+    WriteBlockByte(ch, DLE);
+    WriteBlockByte(ch, ETX);
     acc ^= DLE ^ ETX;
-    // What came before the block is complete is stale: purged before the block check goes out,
-    // not after it, since the encoder's answer may be there as soon as the check has left
-    // (a program held up for a moment between the two would throw the answer away).
-    if (port_) port_->Purge();
+    // Nothing that came since the encoder's DLE is thrown away: whatever it is (the encoder's
+    // NAK when it gave up on the block, above all), the block is given up before its check goes
+    // out. The check may be 0x02, which an encoder that has gone back to waiting would take for
+    // STX and answer with DLE.
+    if (!blockAbandoned_ && EncoderSpokeDuringBlock()) blockAbandoned_ = true;
+    if (blockAbandoned_) return false;
     WriteByte(acc);
+    const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
+    const bool late =
+        limit > 0 && std::chrono::steady_clock::now() - lastBlockByte_ > std::chrono::milliseconds(limit);
     deviceError.nakReceived = false;
+    // The answer is the next byte, read in the order it came: an encoder that gave up on the
+    // block just before its check had come sends its NAK before any DLE.
     std::uint8_t c = 0;
     bool arrived = ReadChar(ch, c, 2 * timing.handshakeTimeoutMs[Index(ch)]);
     if (arrived && c == NAK) deviceError.nakReceived = true;
+    // A check that went out late and was not confirmed: the encoder may be inside a block it
+    // began on the check, so it is given its time-out before the next attempt too.
+    if (late && !(arrived && c == DLE)) blockAbandoned_ = true;
     return arrived && c == DLE;
 }
 
 bool Link::AwaitStx(int ch) {
     std::uint8_t c = 0;
     bool ok = ReadChar(ch, c, timing.handshakeTimeoutMs[Index(ch)]) && c == STX;
+    const auto stxSeen = std::chrono::steady_clock::now();
+    // More than the STX waiting: the encoder has announced again (it took our silence, or a NAK
+    // of ours, as a refusal), and its later STX may come as data of the block.
+    stxMayRepeat_ = ok && port_ && port_->InputCount() > 0;
     PauseMs(kPauseMs);
-    if (ok) WriteByte(DLE);
+    if (ok) {
+        WriteByte(DLE);
+        // Held up before our DLE went out: the encoder may have announced again meanwhile.
+        const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
+        if (limit > 0 && std::chrono::steady_clock::now() - stxSeen > std::chrono::milliseconds(limit))
+            stxMayRepeat_ = true;
+    }
     return ok;
 }
 
@@ -123,9 +183,14 @@ bool Link::ReceiveBlock(int ch, ReplyBlock& block) {
     return false;
 }
 
-bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength) {
+bool Link::ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength, bool strayStxPossible) {
     if (!ReceiveBlock(ch, block)) return false;
-    if (replyLength == kAnyReplyLength || block.count == replyLength) return true;
+    const bool tooShort = block.count < replyLength;
+    // STX STX before the reply's bytes: the pair cancels in the block check, so only where the
+    // encoder may have repeated its STX can it not be told from a reply that begins so.
+    const bool strayStx =
+        strayStxPossible && block.count >= replyLength + 2 && block.b(1) == STX && block.b(2) == STX;
+    if (!tooShort && !strayStx) return true;
     block.count = 0;  // framed well, but not the reply that was asked for
     return false;
 }
@@ -145,6 +210,9 @@ bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
     if (telegramObserver_) telegramObserver_(bytes, length);
     // A retry count of 0 or less still makes one attempt (and never loops without end).
     int attempts = timing.retryCount[Index(ch)];
+    // A block given up because the program was held up is not the encoder's refusal: it is
+    // tried again besides the attempts, as often as there are attempts (and at least once).
+    int heldUpRetries = std::max(attempts, 1);
     bool ok = false;
     do {
         if (Connect(ch)) {
@@ -152,6 +220,13 @@ bool Link::SendTelegram(int ch, const std::uint8_t* bytes, int length) {
             std::uint8_t acc = 0;
             SendData(ch, bytes, length, acc);
             ok = EndBlock(ch, acc);
+        }
+        if (!ok && blockAbandoned_) {
+            // The encoder may still be inside the block, or inside one it began on a byte of
+            // ours that it took for STX: it is back to waiting once its character time-out has
+            // ended. The next Connect purges its NAK.
+            PauseMs(2 * timing.charTimeoutMs[Index(ch)] + kPauseMs);
+            if (heldUpRetries-- > 0) continue;
         }
         --attempts;
     } while (!ok && attempts > 0 && !StopRequested());
@@ -181,20 +256,23 @@ int Link::FetchDeviceError() {
 bool Link::ReceiveReply(int ch, ReplyBlock& block, int replyLength) {
     int attempts = timing.retryCount[Index(ch)];
     bool ok = false;
+    bool nakSent = false;  // an encoder may answer our NAK with its STX once more
     do {
         if (AwaitStx(ch)) {
-            if (ReceiveBlockOfLength(ch, block, replyLength)) {
+            if (ReceiveBlockOfLength(ch, block, replyLength, nakSent || stxMayRepeat_)) {
                 PauseMs(kPauseMs);
                 WriteByte(DLE);
                 ok = true;
             } else {
                 PauseMs(kPauseMs);
                 WriteByte(NAK);
+                nakSent = true;
                 if (port_) port_->Purge();
             }
         } else {
             PauseMs(kPauseMs);
             WriteByte(NAK);
+            nakSent = true;
         }
         --attempts;
     } while (!ok && attempts > 0);

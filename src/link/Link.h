@@ -2,7 +2,10 @@
 // The block procedure (3964R kind) and the telegram exchange with the encoder.
 //
 // Sending a block: Connect (STX, wait for DLE), a 5 ms pause, SendData (DLE doubled, XOR block
-// check), EndBlock (DLE ETX, a purge of what came in meanwhile, BCC, wait for DLE). Receiving:
+// check), EndBlock (DLE ETX, BCC, wait for DLE). The encoder sends nothing while it takes a
+// block but its NAK when it gives up: anything that comes during the block, or a gap between
+// its bytes as long as half the character time-out (the program held up), gives the block up
+// before its check goes out, and it is sent again once the encoder is back to waiting. Receiving:
 // AwaitStx (wait for STX, answer DLE), ReceiveBlock. Every call blocks the calling thread for
 // at most its time-outs; nothing is left buffered on the line side except what the encoder
 // has not sent yet.
@@ -12,6 +15,7 @@
 // simulator make links of their own.
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,10 +32,11 @@ inline constexpr std::uint8_t NAK = 0x15;
 /// The one channel every exchange uses.
 inline constexpr int kChannel = 1;
 
-/// Data bytes of the encoder's reply to the error-status request: the error number, 0, 0.
-inline constexpr int kErrorReplyLength = 3;
+/// Data bytes of the encoder's reply to the error-status request that are read: the error
+/// number, b1 (the encoder sends more, commonly 0, 0).
+inline constexpr int kErrorReplyLength = 1;
 /// For ReceiveReply: a reply of any length (tests of the block procedure only; an operation
-/// always names the length of the reply it asked for).
+/// always names the bytes it reads of the reply it asked for).
 inline constexpr int kAnyReplyLength = 0;
 
 /// Time-outs and retries, per channel (0, 1, 2); only the low four bits of a channel number
@@ -102,18 +107,25 @@ public:
     bool EndBlock(int ch, std::uint8_t acc);
     bool AwaitStx(int ch);
     bool ReceiveBlock(int ch, ReplyBlock& block);
-    /// ReceiveBlock, where a block framed well but of another length than replyLength (unless
-    /// kAnyReplyLength) fails as well, with count 0. Writes nothing.
-    bool ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength);
+    /// ReceiveBlock, where a block framed well but with fewer than replyLength data bytes fails
+    /// as well, with count 0: its bytes past the count would be those of an earlier reply.
+    /// A longer block is the reply (the encoder may send more than is read), unless it may be
+    /// a late reply that took repeated STX as data (strayStxPossible, see ReceiveReply).
+    /// Writes nothing.
+    bool ReceiveBlockOfLength(int ch, ReplyBlock& block, int replyLength, bool strayStxPossible = false);
 
     // Telegram exchange. At most about 3 × (5 + 550 + 1100) ms for a send that gets no
     // answer, 3 × 550 ms for a reply that never starts.
     bool SendTelegram(int ch, const std::uint8_t* bytes, int length);
     bool SendTelegramReportingError(int ch, const std::uint8_t* bytes, int length);
-    /// Receives the encoder's reply to a request whose reply has replyLength data bytes. A
-    /// block of any other length is not that reply (an STX repeated by the encoder and taken
-    /// as data, an empty block): it is refused with NAK as a bad block check is, so the
-    /// encoder may send it again within the attempts, and its count stays 0.
+    /// Receives the encoder's reply to a request of which replyLength data bytes are read. A
+    /// longer block is the reply, decoded from its first bytes. A shorter one (an empty block
+    /// included) is not: it is refused with NAK as a bad block check is, so the encoder may
+    /// send it again within the attempts, and its count stays 0. So is a longer block that
+    /// begins with STX STX when the encoder may have repeated its STX (after a NAK of ours in
+    /// this exchange, more than the STX waiting as it was answered, or our DLE to it late): an
+    /// encoder that takes our NAK (or silence) as a refusal of its STX announces again, and
+    /// the pair, taken as data, cancels in the block check.
     bool ReceiveReply(int ch, ReplyBlock& block, int replyLength);
     /// Sends the error-status request and returns the encoder's error number, or 0.
     int FetchDeviceError();
@@ -123,6 +135,24 @@ public:
 private:
     static int Index(int ch) { int c = ch & 0x0F; return c > 2 ? 2 : c; }
     bool WriteByte(std::uint8_t byte);
+    /// One byte of a block after the encoder's DLE: written only while the block is sound
+    /// (see blockAbandoned_), and watched for the program being held up.
+    void WriteBlockByte(int ch, std::uint8_t byte);
+    /// Whether anything has come from the encoder since its DLE: it sends nothing while it
+    /// takes a block but NAK when it gives up on it. Reads it; a NAK sets nakReceived.
+    bool EncoderSpokeDuringBlock();
+
+    /// The block being sent was given up: the encoder sent something during it (its NAK when
+    /// its character time-out ended), or the program was held up between two of its bytes for
+    /// longer than the encoder may wait. Its remaining bytes are not sent: an encoder that has
+    /// gone back to waiting would take a byte 0x02 among them for a new STX and answer it with
+    /// a DLE that would pass for the acknowledgement.
+    bool blockAbandoned_ = false;
+    /// When the last byte of the block left (or the encoder's DLE to STX was read).
+    std::chrono::steady_clock::time_point lastBlockByte_{};
+    /// Set by AwaitStx when the encoder may have repeated the STX it answered: more than the
+    /// STX was waiting, or our DLE went out late.
+    bool stxMayRepeat_ = false;
 
     ByteChannel* port_;
     MessageSink* messages_;

@@ -1,7 +1,7 @@
 #pragma once
 // The encoder's KP catalogue: every parameter number the program reads or writes, with its
 // menu group, its write encoding, whether it may be read, written or is a command, and how many
-// data bytes the encoder's reply to a read of it carries. This one table is where the
+// data bytes of the encoder's reply to a read of it are read. This one table is where the
 // operations take their KP numbers from; they name a parameter by its Kp identifier and never
 // spell the number themselves.
 #include <array>
@@ -97,9 +97,10 @@ struct KpEntry {
     KpEncoding encoding;
     KpAccess access;
     const char* name;  // for tools and diagnostics, not shown in the dialogs
-    /// Data bytes of the encoder's reply to a read request: 4 for the actual value, the
-    /// configuration registers and the firmware version, 3 for every other readable
-    /// parameter, 0 for a command. A reply of another length is not this parameter's.
+    /// Data bytes of the encoder's reply to a read request that the program reads (b1 up to
+    /// b<n>), 0 for a command. A reply must carry at least these; it may carry more (the
+    /// encoder sends three bytes, four for the actual value, the configuration registers and
+    /// the firmware version).
     std::uint8_t replyLength;
 };
 
@@ -120,33 +121,33 @@ inline constexpr std::array<KpEntry, 42> kKpCatalogue{{
     {Kp::Limit3Value,          17, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 3",                3},
     {Kp::Limit2Value,          18, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 2",                3},
     {Kp::Limit4Value,          19, KpGroup::Limits,         KpEncoding::Signed24,      KpAccess::ReadWrite, "limit value 4",                3},
-    {Kp::BitNibbles,           20, KpGroup::DataFormat,     KpEncoding::BitNibbles,    KpAccess::ReadWrite, "bit counts S and U (nibbles)", 3},
+    {Kp::BitNibbles,           20, KpGroup::DataFormat,     KpEncoding::BitNibbles,    KpAccess::ReadWrite, "bit counts S and U (nibbles)", 1},
     {Kp::BitCounts,            21, KpGroup::DataFormat,     KpEncoding::BitCounts,     KpAccess::ReadWrite, "bit counts S, U and sum",      3},
-    {Kp::OverspeedValue,       22, KpGroup::StatusBits,     KpEncoding::Byte,          KpAccess::ReadWrite, "overspeed threshold",          3},
-    {Kp::DebounceTime,         23, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "debounce time",                3},
+    {Kp::OverspeedValue,       22, KpGroup::StatusBits,     KpEncoding::Byte,          KpAccess::ReadWrite, "overspeed threshold",          1},
+    {Kp::DebounceTime,         23, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "debounce time",                1},
     {Kp::StoreToEeprom,        26, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "store RAM in EEPROM",          0},
     {Kp::LoadFromEeprom,       27, KpGroup::Eeprom,         KpEncoding::Command,       KpAccess::Command,   "load RAM from EEPROM",         0},
     {Kp::SetRamDefaults,       28, KpGroup::Ram,            KpEncoding::Command,       KpAccess::Command,   "RAM defaults",                 0},
-    {Kp::SsiConfiguration,     29, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "SSI configuration",            3},
+    {Kp::SsiConfiguration,     29, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "SSI configuration",            2},
     {Kp::PositionShift,        30, KpGroup::DataFormat,     KpEncoding::PositionShift, KpAccess::ReadWrite, "position shift",               3},
     {Kp::FirmwareVersion,      31, KpGroup::Presets,        KpEncoding::None,          KpAccess::ReadOnly,  "firmware version",             4},
-    {Kp::ExtPreset1Input,      32, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 1",   3},
-    {Kp::ExtPreset2Input,      33, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 2",   3},
-    {Kp::ExtDirSwitchInput,    34, KpGroup::CountDirection, KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of up/down switching",   3},
-    {Kp::OutputCode,           35, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output code",                  3},
-    {Kp::NumberRepresentation, 36, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "number representation",        3},
-    {Kp::OutputFormat,         37, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output format",                3},
-    {Kp::CountDirection,       38, KpGroup::CountDirection, KpEncoding::Byte,          KpAccess::ReadWrite, "internal count direction",     3},
-    {Kp::LengthMeasurement,    39, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "length measurement",           3},
-    {Kp::Limit1Bit,            40, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 1",        3},
-    {Kp::Limit3Bit,            41, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 3",        3},
-    {Kp::Limit2Bit,            42, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 2",        3},
-    {Kp::Limit4Bit,            43, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 4",        3},
-    {Kp::OverspeedBit,         44, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit overspeed",         3},
-    {Kp::StandstillBit,        45, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit standstill",        3},
-    {Kp::ParityBit,            46, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit parity",            3},
-    {Kp::EncoderErrorBit,      47, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit encoder error",     3},
-    {Kp::DirectionBit,         48, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit direction",         3},
+    {Kp::ExtPreset1Input,      32, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 1",   2},
+    {Kp::ExtPreset2Input,      33, KpGroup::Presets,        KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of external preset 2",   2},
+    {Kp::ExtDirSwitchInput,    34, KpGroup::CountDirection, KpEncoding::InputConfig,   KpAccess::ReadWrite, "input of up/down switching",   2},
+    {Kp::OutputCode,           35, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output code",                  1},
+    {Kp::NumberRepresentation, 36, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "number representation",        2},
+    {Kp::OutputFormat,         37, KpGroup::DataFormat,     KpEncoding::Byte,          KpAccess::ReadWrite, "output format",                1},
+    {Kp::CountDirection,       38, KpGroup::CountDirection, KpEncoding::Byte,          KpAccess::ReadWrite, "internal count direction",     1},
+    {Kp::LengthMeasurement,    39, KpGroup::Presets,        KpEncoding::Byte,          KpAccess::ReadWrite, "length measurement",           1},
+    {Kp::Limit1Bit,            40, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 1",        1},
+    {Kp::Limit3Bit,            41, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 3",        1},
+    {Kp::Limit2Bit,            42, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 2",        1},
+    {Kp::Limit4Bit,            43, KpGroup::Limits,         KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit of limit 4",        1},
+    {Kp::OverspeedBit,         44, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit overspeed",         1},
+    {Kp::StandstillBit,        45, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit standstill",        1},
+    {Kp::ParityBit,            46, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit parity",            1},
+    {Kp::EncoderErrorBit,      47, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit encoder error",     1},
+    {Kp::DirectionBit,         48, KpGroup::StatusBits,     KpEncoding::StatusBitByte, KpAccess::ReadWrite, "status bit direction",         1},
 }};
 // clang-format on
 
@@ -155,7 +156,7 @@ constexpr const KpEntry& CatalogueEntry(Kp id) { return kKpCatalogue[static_cast
 constexpr std::uint8_t KpNumber(Kp id) { return CatalogueEntry(id).number; }
 constexpr bool IsReadable(const KpEntry& e) { return e.access != KpAccess::Command; }
 constexpr bool IsWritable(const KpEntry& e) { return e.access != KpAccess::ReadOnly; }
-/// The number of data bytes in the reply to a read request of id (0 for a command).
+/// The number of data bytes read of the reply to a read request of id (0 for a command).
 constexpr int ReplyLength(Kp id) { return CatalogueEntry(id).replyLength; }
 
 /// The entry of KP number n, or nullptr when the catalogue has none.
@@ -172,7 +173,7 @@ constexpr bool CatalogueIsConsistent() {
             (kKpCatalogue[i].access == KpAccess::Command))
             return false;
         const int reply = kKpCatalogue[i].replyLength;
-        if (IsReadable(kKpCatalogue[i]) ? (reply != 3 && reply != 4) : reply != 0) return false;
+        if (IsReadable(kKpCatalogue[i]) ? (reply < 1 || reply > 4) : reply != 0) return false;
     }
     return true;
 }

@@ -112,6 +112,57 @@ TEST_F(CliTest, EveryQueryGroupAsJson) {
     EXPECT_NE(Cli({"query", "config-registers"}).out.find("kp14 = 1 2 3 4\n"), std::string::npos);
 }
 
+// An encoder that sends more than is read of its replies (four bytes where the simulator sends
+// three, and random bytes after them) is served by every command exactly as one that does not.
+TEST_F(CliTest, EveryCommandAlikeWithRepliesLongerThanRead) {
+    const std::string file = PathOf("backup.ssi");
+    const std::vector<std::vector<std::string>> commands = {
+        {"query", "presets", "--json"},
+        {"query", "scaling"},
+        {"query", "limits", "--json"},
+        {"query", "data-format"},
+        {"query", "count-direction", "--json"},
+        {"query", "status-bits"},
+        {"query", "firmware"},
+        {"query", "config-registers"},
+        {"read-all", file},
+        {"send-all", file},
+        {"verify", file},
+        {"actual", "--count", "2", "--json"},
+        {"eeprom-store"},
+        {"eeprom-load"},
+    };
+    auto runAll = [&](int replyLength, int extraMax) {
+        sim::EncoderSimulator encoder;
+        EXPECT_TRUE(encoder.Start());
+        encoder.SetSpeed(0);
+        encoder.SetActualValue(1234, 0x5A);
+        encoder.SetRam(16, {0x02, 0x02, 0x10});
+        encoder.SetReplyPadding(replyLength, extraMax);
+        device = encoder.DevicePath();
+        std::filesystem::remove(file);
+        std::vector<std::string> results;
+        for (const auto& command : commands) {
+            CliRun r = Cli(command);
+            results.push_back(std::to_string(r.status) + "|" + r.out + "|" + r.err);
+        }
+        encoder.NakTelegrams(sim::kAlways, 3);  // the refusal's reason comes in a longer reply too
+        CliRun refused = Cli({"ram-defaults"});
+        results.push_back(std::to_string(refused.status) + "|" + refused.out + "|" + refused.err);
+        EXPECT_EQ(encoder.Counters().procedureErrors, 0);
+        return results;
+    };
+    const auto expected = runAll(0, 0);
+    EXPECT_NE(expected.back().find("Geber meldet Parameterwert zu gro"), std::string::npos)
+        << expected.back();
+    for (auto [length, extra] : {std::pair{4, 0}, std::pair{5, 40}}) {
+        const auto results = runAll(length, extra);
+        for (std::size_t i = 0; i < results.size(); ++i)
+            EXPECT_EQ(results[i], expected[i])
+                << "replies of " << length << " bytes and up to " << extra << " more";
+    }
+}
+
 TEST_F(CliTest, PresetsGoOnWhenTheFirmwareIsUnreadable) {
     Sim().SetReplyBytes(31, {0x30, 0x41, 0x30, 0x34});   // 'A' is no version character
     CliRun r = Cli({"query", "presets"});

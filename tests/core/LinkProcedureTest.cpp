@@ -14,6 +14,7 @@
 
 using namespace veltrin;
 using veltrin::test::Bytes;
+using veltrin::test::Cat;
 using veltrin::test::Frame;
 using veltrin::test::ScriptedChannel;
 
@@ -200,7 +201,7 @@ TEST(LinkProcedure, RandomRepliesEndInResultOrFailure) {
 // away, when nakReceived is set and cleared, and how many attempts a retry count makes.
 TEST(LinkProcedure, SenderBytesNakAndAttempts) {
     const std::uint8_t telegram[4] = {0x80, 0x10, 0x00, 0x01};
-    {   // a stale DLE waiting before the block check does not count as its confirmation
+    {  // a byte from the encoder during the block gives it up: nothing more of it goes out
         ScriptedChannel channel;
         Link link(&channel);
         channel.AnswerNextWrites({{DLE}});   // the encoder's DLE to STX
@@ -209,10 +210,9 @@ TEST(LinkProcedure, SenderBytesNakAndAttempts) {
         link.SendData(kChannel, telegram, 4, acc);
         EXPECT_EQ(acc, 0x80 ^ 0x01);   // the doubled DLE leaves the check alone
         channel.Feed({DLE});
-        channel.AnswerNextWrites({{}, {}, {NAK}});   // NAK in answer to the block check
         EXPECT_FALSE(link.EndBlock(kChannel, acc));
-        EXPECT_TRUE(link.deviceError.nakReceived);
-        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX, 0x92}));
+        EXPECT_FALSE(link.deviceError.nakReceived);
+        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01}));
     }
     for (int retries : {3, 1, 0, -2}) {   // NAK every time: retries attempts, at least one
         ScriptedChannel channel;
@@ -237,22 +237,43 @@ TEST(LinkProcedure, SenderBytesNakAndAttempts) {
 }
 
 // The encoder's DLE may be there the moment the block check has left (a quick encoder, or a
-// program held up for a while after its write): it is taken, while a byte that came before
-// the block was complete is not.
-TEST(LinkProcedure, AnswerThereAsSoonAsTheBlockCheckHasLeftIsTaken) {
+// program held up for a while after its write): it is taken. A byte that comes from the encoder
+// before the block is complete (its NAK when it gave up on the block, a stray DLE, noise) gives
+// the block up there, and it is sent again whole after the encoder's character time-out.
+TEST(LinkProcedure, ByteFromTheEncoderDuringTheBlockGivesItUpAndItIsSentAgain) {
     const std::uint8_t telegram[4] = {0x80, 0x10, 0x00, 0x01};
-    for (const Bytes& stale : {Bytes{}, Bytes{DLE}, Bytes{NAK}}) {
-        ScriptedChannel channel;
-        channel.AnswerAtOnce(true);
-        Link link(&channel);
-        std::deque<Bytes> answers{{DLE}};
-        for (int i = 0; i < 6; ++i) answers.push_back({});  // 80 10 10 00 01 DLE
-        answers.back() = stale;                             // before the ETX has gone out
-        answers.push_back({});                              // ETX
-        answers.push_back({DLE});                           // the block check
-        channel.AnswerNextWrites(answers);
-        EXPECT_TRUE(link.SendTelegram(kChannel, telegram, 4));
-        EXPECT_EQ(channel.written, (Bytes{STX, 0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX, 0x92}));
-        EXPECT_EQ(channel.Pending(), 0u);
+    const Bytes block = {0x80, 0x10, 0x10, 0x00, 0x01, DLE, ETX};  // after STX, before the check
+    const Bytes whole = Cat(Cat({STX}, block), {0x92});
+    // position: the block's bytes written before the encoder's byte comes (0: with its DLE).
+    for (std::size_t position : {std::size_t{0}, std::size_t{3}, block.size()}) {
+        for (const Bytes& stray : {Bytes{NAK}, Bytes{DLE}, Bytes{0x55}, Bytes{}}) {
+            SCOPED_TRACE("after " + std::to_string(position) + " bytes, " + std::to_string(stray.size()));
+            ScriptedChannel channel;
+            channel.AnswerAtOnce(true);
+            Link link(&channel);
+            // The encoder's answers, one to each byte written: the disturbed attempt (when there
+            // is a stray byte), then the whole block answered as usual.
+            std::deque<Bytes> answers;
+            if (!stray.empty()) {
+                answers.push_back(Cat({DLE}, position == 0 ? stray : Bytes{}));
+                for (std::size_t i = 1; i <= position; ++i)
+                    answers.push_back(i == position ? stray : Bytes{});
+            }
+            answers.push_back({DLE});
+            answers.insert(answers.end(), block.size(), Bytes{});
+            answers.push_back({DLE});
+            channel.AnswerNextWrites(answers);
+            const auto started = std::chrono::steady_clock::now();
+            EXPECT_TRUE(link.SendTelegram(kChannel, telegram, 4));
+            EXPECT_FALSE(link.deviceError.nakReceived);
+            const Bytes given = stray.empty()
+                                    ? Bytes{}
+                                    : Bytes(whole.begin(), whole.begin() + 1 + static_cast<long>(position));
+            EXPECT_EQ(channel.written, Cat(given, whole));
+            EXPECT_EQ(channel.Pending(), 0u);
+            // Sent again only after the encoder's character time-out (200 ms) has surely ended.
+            if (!stray.empty())
+                EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(400));
+        }
     }
 }

@@ -40,10 +40,12 @@ constexpr int kCharMs = 40;
 constexpr int kRetries = 3;
 
 /// The longest a failing read exchange may take: its request sent three times (connection and
-/// acknowledgement waits), the error-status request likewise with its reply, or the request
-/// and three waits for a reply of a few bytes.
+/// acknowledgement waits), and as often again after a block given up on a hold-up, each then
+/// after a pause of twice the character time-out; the error-status request likewise with its
+/// reply, or the request and three waits for a reply of a few bytes.
 constexpr int kExchangeBoundMs = [] {
-    const int send = kRetries * (5 + kHandshakeMs + 5 + 5 + 2 * kHandshakeMs);
+    const int attempt = 5 + kHandshakeMs + 5 + 5 + 2 * kHandshakeMs;
+    const int send = kRetries * attempt + kRetries * (attempt + 2 * kCharMs + 5);
     const int reply = kRetries * (kHandshakeMs + 5 + 12 * kCharMs + 5);
     return 2 * send + reply;
 }();
@@ -201,6 +203,11 @@ TEST(LinkSoak, FaultsNeverGiveAWrongValueALostFileOrAnEndlessWait) {
         }
         sim.ResetModel();
         RandomModel(sim, rng);
+        // An encoder that sends replies as long as read, or longer: four or five bytes, and
+        // random bytes after them.
+        const int replyLength = rng() % 3 == 0 ? 0 : 4 + static_cast<int>(rng() % 2);
+        const int replyExtra = rng() % 2 == 0 ? 0 : static_cast<int>(rng() % 12);
+        sim.SetReplyPadding(replyLength, replyExtra);
         const EncoderParameters expected = ExpectedReadAll(sim);
         const std::vector<Fault> faults = RandomFaults(rng);
         std::string mix;
@@ -209,6 +216,9 @@ TEST(LinkSoak, FaultsNeverGiveAWrongValueALostFileOrAnEndlessWait) {
                 mix += f.name + " at " + std::to_string(f.at) + "; ";
                 ++faultsSeen[f.name.substr(0, f.name.find_first_of("0123456789x"))];
             }
+        if (replyLength > 0 || replyExtra > 0)
+            mix += "replies of " + std::to_string(replyLength) + " bytes and up to " +
+                   std::to_string(replyExtra) + " more; ";
         SCOPED_TRACE("round " + std::to_string(rounds) + ": " + (mix.empty() ? "no faults" : mix));
 
         // The file before: none, or one that must survive a failure unchanged.

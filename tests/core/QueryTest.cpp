@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <random>
 
 #include "ParamsSimFixture.h"
@@ -190,16 +191,9 @@ TEST_F(ParamsOnSimulator, QueryConfigRegisters) {
     EXPECT_EQ(c.kp15, (std::array<std::uint8_t, 4>{5, 6, 7, 8}));
 }
 
-TEST_F(ParamsOnSimulator, QueriesTakeAnyReplyOfTheRightLength) {
-    // Replies of random content for every parameter: every query and read-all decode them
-    // without trouble.
-    std::mt19937 rng(5);
-    for (const KpEntry& e : kKpCatalogue) {
-        if (!IsReadable(e)) continue;
-        std::vector<std::uint8_t> bytes(e.replyLength);
-        for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
-        sim.SetReplyBytes(e.number, bytes);
-    }
+/// Every query and read-all on what the encoder answers now, as bytes: the results of the
+/// queries (all of 32-bit or byte members), the firmware and the parameter set.
+static std::vector<std::uint8_t> EverythingRead(Link& link, EncoderParameters& p, bool& allOk) {
     PresetsQueryResult a;
     ScalingQueryResult b;
     LimitsQueryResult c;
@@ -208,29 +202,59 @@ TEST_F(ParamsOnSimulator, QueriesTakeAnyReplyOfTheRightLength) {
     StatusBitsQueryResult f;
     ConfigRegisters g;
     std::array<char, 4> v{};
-    EXPECT_TRUE(QueryPresets(a, link));
-    EXPECT_TRUE(QueryScaling(b, link));
-    EXPECT_TRUE(QueryLimits(c, link));
-    EXPECT_TRUE(QueryDataFormat(d, link));
-    EXPECT_TRUE(QueryCountDirection(e, link));
-    EXPECT_TRUE(QueryStatusBits(f, link));
-    EXPECT_TRUE(QueryConfigRegisters(g, link));
-    QueryFirmwareVersion(v, link);
-    EXPECT_TRUE(ReadAll(p, link));
-    EXPECT_GE(b.factor, 0.0f);
-    EXPECT_LE(b.factor, 1.0f);
+    allOk = QueryPresets(a, link) & QueryScaling(b, link) & QueryLimits(c, link) & QueryDataFormat(d, link) &
+            QueryCountDirection(e, link) & QueryStatusBits(f, link) & QueryConfigRegisters(g, link) &
+            ReadAll(p, link);
+    QueryFirmwareVersion(v, link);  // refuses characters outside 0x30-0x3F
+    std::vector<std::uint8_t> out;
+    auto add = [&out](const auto& r) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&r);
+        out.insert(out.end(), bytes, bytes + sizeof r);
+    };
+    add(a), add(b), add(c), add(d), add(e), add(f), add(g), add(v), add(p);
+    return out;
+}
 
-    // Replies of any other length (up to the 254 bytes a block holds) are refused three
-    // times: the first read of every query fails, and nothing of them is decoded.
+TEST_F(ParamsOnSimulator, RepliesAreDecodedFromTheirFirstBytesWhateverTheirLength) {
+    // Random replies of exactly the bytes that are read, then the same with random bytes after
+    // them (up to the 254 a block holds): every query and read-all decode both alike.
+    std::mt19937 rng(5);
+    std::map<int, std::vector<std::uint8_t>> replies;
+    for (const KpEntry& e : kKpCatalogue) {
+        if (!IsReadable(e)) continue;
+        auto& bytes = replies[e.number];
+        bytes.resize(e.replyLength);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+        sim.SetReplyBytes(e.number, bytes);
+    }
+    bool ok = false;
+    const EncoderParameters start = p;
+    const auto expected = EverythingRead(link, p, ok);
+    EXPECT_TRUE(ok);
+    for (auto& [kp, bytes] : replies) {
+        const std::size_t read = bytes.size();
+        bytes.resize(read + 1 + rng() % (254 - read));
+        for (std::size_t i = read; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(rng());
+        sim.SetReplyBytes(kp, bytes);
+    }
+    p = start;
+    EXPECT_EQ(EverythingRead(link, p, ok), expected);
+    EXPECT_TRUE(ok);
+
+    // Replies shorter than what is read (1 byte up; an empty one is refused the same way) are
+    // refused three times: the first read of every query fails, and nothing of them is decoded.
     for (const KpEntry& kp : kKpCatalogue) {
-        if (!IsReadable(kp)) continue;
-        std::vector<std::uint8_t> bytes(1 + rng() % 254);
-        if (bytes.size() == kp.replyLength) bytes.push_back(0);
+        if (!IsReadable(kp) || kp.replyLength < 2) continue;
+        std::vector<std::uint8_t> bytes(1 + rng() % (kp.replyLength - 1));
         for (auto& byte : bytes) byte = static_cast<std::uint8_t>(rng());
         sim.SetReplyBytes(kp.number, bytes);
     }
     sim.ResetCounters();
     const EncoderParameters before = p;
+    PresetsQueryResult a;
+    ScalingQueryResult b;
+    ConfigRegisters g;
+    std::array<char, 4> v{};
     EXPECT_FALSE(QueryPresets(a, link));
     EXPECT_FALSE(QueryScaling(b, link));
     EXPECT_FALSE(QueryConfigRegisters(g, link));

@@ -1,7 +1,8 @@
-// A reply is taken only with the length of the reply to the request that was sent: an encoder
-// that repeats its STX (and has it taken as data), an empty block or a block of another
-// parameter is refused with NAK like a bad block check, and never decoded. Scripted line, in
-// process, so the exact bytes of each case are on the line.
+// A reply carries at least the bytes that are read of it and may carry more; it is decoded from
+// its first bytes. A shorter block (an empty one included) is refused with NAK like a bad block
+// check, and so is a longer one that begins with STX STX where the encoder may have repeated
+// its STX: a late reply, whose STX pair taken as data cancels in the block check. Scripted
+// line, in process, so the exact bytes of each case are on the line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,11 +34,6 @@ std::deque<Bytes> Script(std::deque<Bytes> head, Parts... parts) {
     return head;
 }
 
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 TEST(ReplyLength, LateReplyWithRepeatedStxIsRefusedNotDecoded) {
     // The reply comes after the program's second wait for STX: the encoder takes the NAKs that
     // ended those waits as refusals of its STX and sends STX twice more. The program is inside
@@ -55,29 +51,65 @@ TEST(ReplyLength, LateReplyWithRepeatedStxIsRefusedNotDecoded) {
     EXPECT_EQ(link.DeviceErrorText(), "Geber antwortet nicht !");
 }
 
-TEST(ReplyLength, RefusedReplyComesAgainWithinTheAttempts) {
-    ScriptedChannel channel;
-    Link link(&channel);
-    // The doubled STX in the first attempt; the encoder answers the NAK with its reply again.
-    channel.AnswerNextWrites(Script(AnswersToRequest(ReadRequestOf(Kp::InternalPreset), {DLE, STX}),
-                                    Cat({STX, STX}, Frame({0x80, 0x00, 0x00})),  // after our DLE
-                                    Cat({STX}, Frame({0x80, 0x00, 0x00})),       // after our NAK
-                                    Bytes{}));
-    ASSERT_TRUE(detail::ReadParameter(link, Kp::InternalPreset));
-    EXPECT_EQ(DecodeSigned24(link.replyBlock), -8388608);
-    EXPECT_EQ(link.replyBlock.count, 3);
-    EXPECT_EQ(std::count(channel.written.begin(), channel.written.end(), NAK), 1);
-    EXPECT_EQ(channel.written.back(), DLE);
+TEST(ReplyLength, StxPairBeforeTheDataIsRefusedOnlyWhereTheEncoderMayHaveRepeatedItsStx) {
+    const Bytes value = Frame({0x80, 0x00, 0x00});
+    const Bytes pairAndValue = Cat({STX, STX}, value);
+    struct Case {
+        const char* what;
+        Bytes ack;                // the encoder's DLE to the request, and what follows at once
+        std::deque<Bytes> later;  // its answers to our writes after that
+        bool ok;
+        std::int32_t decoded;
+        long naks;
+    };
+    const Case cases[] = {
+        {"the pair in the first attempt, nothing else waiting: a reply that begins so",
+         {DLE, STX},
+         {pairAndValue, {}},
+         true,
+         0x020280,
+         0},
+        {"after our NAK: refused, and the reply that comes again is taken",
+         {DLE},
+         {{STX}, pairAndValue, {STX}, value, {}},
+         true,
+         -8388608,
+         2},
+        {"a second STX waiting as we answer the first: refused",
+         {DLE, STX, STX},
+         {Cat({STX}, value), {STX}, value, {}},
+         true,
+         -8388608,
+         1},
+        {"after our NAK, a longer reply that does not begin with the pair is taken",
+         {DLE},
+         {{STX}, Frame({0x01, 0x02, 0x03, STX, STX}), {}},
+         true,
+         0x010203,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedChannel channel;
+        Link link(&channel);
+        std::deque<Bytes> script = AnswersToRequest(ReadRequestOf(Kp::InternalPreset), c.ack);
+        script.insert(script.end(), c.later.begin(), c.later.end());
+        channel.AnswerNextWrites(script);
+        ASSERT_EQ(detail::ReadParameter(link, Kp::InternalPreset), c.ok);
+        EXPECT_EQ(DecodeSigned24(link.replyBlock), c.decoded);
+        const auto afterRequest =
+            channel.written.begin() + 1 + static_cast<long>(Frame(ReadRequestOf(Kp::InternalPreset)).size());
+        EXPECT_EQ(std::count(afterRequest, channel.written.end(), NAK), c.naks);
+        EXPECT_EQ(channel.written.back(), DLE);
+    }
 }
 
-TEST(ReplyLength, EveryParameterTakesItsOwnLengthOnly) {
+TEST(ReplyLength, EveryParameterTakesAReplyOfAtLeastTheBytesItReads) {
     for (const KpEntry& e : kKpCatalogue) {
         if (!IsReadable(e)) continue;
         const int length = e.replyLength;
-        std::vector<int> lengths = {length, length + 1};
-        if (e.id == Kp::ActualValue || e.id == Kp::InternalPreset)
-            lengths.insert(lengths.end(), {0, 1, length - 1, 254});
-        for (int sent : lengths) {
+        for (int sent : {0, length - 1, length, length + 1, 3, 4, 254}) {
+            if (sent < 0) continue;
             SCOPED_TRACE(std::string(e.name) + ", reply of " + std::to_string(sent));
             ScriptedChannel channel;
             Link link(&channel);
@@ -86,8 +118,8 @@ TEST(ReplyLength, EveryParameterTakesItsOwnLengthOnly) {
             channel.AnswerNextWrites(Script(AnswersToRequest(ReadRequestOf(e.id), {DLE, STX}), reply,
                                             Bytes{STX}, reply, Bytes{STX}, reply));
             const bool ok = detail::ReadParameter(link, e.id);
-            EXPECT_EQ(ok, sent == length);
-            EXPECT_EQ(link.replyBlock.count, ok ? length : 0);
+            EXPECT_EQ(ok, sent >= length);
+            EXPECT_EQ(link.replyBlock.count, ok ? sent : 0);
             const auto answers =
                 channel.written.begin() + 1 + static_cast<long>(Frame(ReadRequestOf(e.id)).size());
             EXPECT_EQ(std::count(answers, channel.written.end(), NAK), ok ? 0 : 3);
@@ -95,10 +127,11 @@ TEST(ReplyLength, EveryParameterTakesItsOwnLengthOnly) {
     }
 }
 
-TEST(ReplyLength, ErrorNumberOnlyFromAReplyOfThreeBytes) {
+TEST(ReplyLength, ErrorNumberFromAnyReplyThatCarriesIt) {
     const Bytes write = {23, 0, 0, 7};
     const Bytes errorRequest = {0x81, 0, 0, 0};
-    for (const Bytes& errorReply : {Bytes{2}, Bytes{2, 0}, Bytes{2, 0, 0}, Bytes{2, 0, 0, 0}}) {
+    for (const Bytes& errorReply :
+         {Bytes{}, Bytes{2}, Bytes{2, 0}, Bytes{2, 0, 0}, Bytes{2, 0, 0, 0}, Bytes(200, 2)}) {
         SCOPED_TRACE(errorReply.size());
         ScriptedChannel channel;
         Link link(&channel);
@@ -112,10 +145,10 @@ TEST(ReplyLength, ErrorNumberOnlyFromAReplyOfThreeBytes) {
         channel.AnswerNextWrites(answers);
         EXPECT_FALSE(link.SendTelegramReportingError(kChannel, write.data(), 4));
         EXPECT_TRUE(link.deviceError.nakReceived);
-        const bool three = errorReply.size() == kErrorReplyLength;
-        EXPECT_EQ(link.deviceError.errorNumber, three ? 2 : 0);
+        const bool carried = errorReply.size() >= kErrorReplyLength;
+        EXPECT_EQ(link.deviceError.errorNumber, carried ? 2 : 0);
         EXPECT_EQ(link.DeviceErrorText(),
-                  three ? "Geber meldet KP-Nummer nur lesbar !" : "Geber meldet Datenfehler !");
+                  carried ? "Geber meldet KP-Nummer nur lesbar !" : "Geber meldet Datenfehler !");
     }
 }
 

@@ -67,6 +67,12 @@ private:
     std::uint8_t buffer_[512] = {};
 };
 
+/// a followed by b.
+inline Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 /// A block on the wire: data with DLE doubled, DLE ETX, block check (XOR of the data, 0x13).
 inline Bytes Frame(const Bytes& data) {
     Bytes out;

@@ -258,6 +258,40 @@ TEST_F(QueryDataFormatDialog, RegistersThatCannotBeReadStayHiddenWithoutAMessage
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
 }
 
+using QueryLongerReplies = QueryOnSimulator;
+
+/// Every label of the dialog of type D, shown with the values the encoder answers now.
+template <typename D>
+QStringList ShownTexts() {
+    D dialog;
+    QStringList texts;
+    if (!dialog.ShowValues()) return {"<not shown>"};
+    for (const QLabel* label : dialog.template findChildren<QLabel*>())
+        texts << label->objectName() + "=" + label->text() + (label->isHidden() ? " (hidden)" : "");
+    return texts;
+}
+
+// An encoder that sends more than is read of its replies (random bytes after them) is shown by
+// every query dialog exactly as one that sends just what is read; its refusals are named alike.
+TEST_F(QueryLongerReplies, EveryDialogShowsTheSame) {
+    ExtendedMode = 1;  // the levels, the shift and the registers too
+    sim.SetRam(1, {0x02, 0x02, 0x10});
+    sim.SetRam(32, {0x00, 0x00, 0x03});
+    auto all = [] {
+        return QList<QStringList>{
+            ShownTexts<CQueryPresetsDialog>(),        ShownTexts<CQueryScalingDialog>(),
+            ShownTexts<CQueryLimitsDialog>(),         ShownTexts<CQueryStatusBitsDialog>(),
+            ShownTexts<CQueryCountDirectionDialog>(), ShownTexts<CQueryDataFormatDialog>()};
+    };
+    const auto expected = all();
+    sim.SetReplyPadding(4, 24);
+    EXPECT_EQ(all(), expected);
+    sim.NakTelegrams(sim::kAlways, 5);
+    RunQueryDialog(32772, nullptr);
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Geber meldet Parameterwert ungültig !")});
+    EXPECT_EQ(sim.Counters().procedureErrors, 0);
+}
+
 using QueryFailures = QueryOnSimulator;
 
 TEST_F(QueryFailures, SilentEncoderShowsOnlyTheMessageForEveryDialog) {
