@@ -19,8 +19,8 @@ rounds="${1:-1}"
 cores="$(nproc)"
 build="$root/build"
 
-# The processes a hold-up may hit: whatever of ours is running at that moment.
-pattern='/(veltrin_tests|veltrin_gui_tests|veltrin_comport_tests|veltrin-cli|veltrin-sim|veltrin)( |$)'
+# The processes a hold-up may hit: whatever of this build is running at that moment.
+pattern="^$build/(tests/[a-z]+/)?(veltrin_tests|veltrin_gui_tests|veltrin_comport_tests|veltrin-cli|veltrin-sim|veltrin)( |\$)"
 hold_ups() {
   while :; do
     sleep "$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.5 + r % 250 / 100 }')"

@@ -20,16 +20,21 @@ using namespace veltrin;
 namespace {
 
 /// The real port with a program that is held up once: before the n-th byte it writes (1: its
-/// STX), or right after it has read the encoder's answer to its STX.
+/// STX), right after it has read the encoder's answer to its STX, or after its n-th read.
 class HeldUpPort : public ByteChannel {
 public:
     explicit HeldUpPort(ByteChannel& port) : port_(port) {}
     static constexpr int kAfterHandshake = 0;
     void HoldUp(int beforeWrite, int ms) {
         beforeWrite_ = beforeWrite;
+        afterRead_ = -1;
         ms_ = ms;
-        writes_ = 0;
+        writes_ = reads_ = 0;
         done_ = false;
+    }
+    void HoldUpAfterRead(int n, int ms) {
+        HoldUp(-1, ms);
+        afterRead_ = n;
     }
 
     bool IsOpen() const override { return port_.IsOpen(); }
@@ -39,6 +44,7 @@ public:
     std::uint32_t Read(std::uint32_t count) override {
         const std::uint32_t n = port_.Read(count);
         if (n > 0 && beforeWrite_ == kAfterHandshake && writes_ == 1) Hold();
+        if (n > 0 && ++reads_ == afterRead_) Hold();
         return n;
     }
     const std::uint8_t* ReadBuffer() const override { return port_.ReadBuffer(); }
@@ -59,8 +65,10 @@ private:
     }
     ByteChannel& port_;
     int beforeWrite_ = -1;
+    int afterRead_ = -1;
     int ms_ = 0;
     int writes_ = 0;
+    int reads_ = 0;
     bool done_ = true;
 };
 
@@ -130,6 +138,26 @@ TEST_F(HeldUpProgram, AtAnyByteOfAReadRequestTheReplyIsRightOrTheReadFails) {
         if (ok)
             EXPECT_EQ(Signed24FromBytes(link.replyBlock.b(1), link.replyBlock.b(2), link.replyBlock.b(3)),
                       0x010203);
+    }
+}
+
+// Held up while taking the reply: after its STX (before our DLE: the encoder announces again
+// once it has waited 550 ms, and twice after 1100 ms, and its STX pair comes as data), inside
+// it, and after its block check (before our DLE). The value read is right, or the read fails.
+TEST_F(HeldUpProgram, WhileTakingTheReplyTheValueIsRightOrTheReadFails) {
+    encoder->SetRam(2, {0x01, 0x02, 0x03});
+    const std::uint8_t read[4] = {0x80, 0, 0, 2};
+    // Reads: 1 DLE to STX, 2 DLE to the request, 3 the reply's STX, 4-6 its data, 7-8 DLE ETX, 9 check.
+    const std::pair<int, int> cases[] = {{3, 300}, {3, 700}, {3, 1200}, {5, 300}, {9, 300}};
+    for (auto [afterRead, ms] : cases) {
+        SCOPED_TRACE("held up " + std::to_string(ms) + " ms after read " + std::to_string(afterRead));
+        heldUp.HoldUpAfterRead(afterRead, ms);
+        const bool ok = link.SendTelegram(kChannel, read, 4) && link.ReceiveReply(kChannel, link.replyBlock, 3);
+        if (ok) EXPECT_EQ(Signed24FromBytes(link.replyBlock.b(1), link.replyBlock.b(2), link.replyBlock.b(3)), 0x010203);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1800));   // the encoder gives up what it began
+        heldUp.HoldUp(-1, 0);
+        ASSERT_TRUE(link.SendTelegram(kChannel, read, 4) && link.ReceiveReply(kChannel, link.replyBlock, 3));
+        EXPECT_EQ(link.replyBlock.b(1), 0x01);
     }
 }
 

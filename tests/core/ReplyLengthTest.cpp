@@ -39,7 +39,7 @@ TEST(ReplyLength, LateReplyWithRepeatedStxIsRefusedNotDecoded) {
     // ended those waits as refusals of its STX and sends STX twice more. The program is inside
     // the block by then: 02 02 80 00 00 with a block check that holds (the STX pair cancels).
     ScriptedChannel channel;
-    Link link(&channel);
+    ScriptedLink link(&channel);
     channel.AnswerNextWrites(Script(AnswersToRequest(ReadRequestOf(Kp::InternalPreset), {DLE}),
                                     Bytes{},                      // after the first NAK
                                     Bytes{STX, STX, STX},         // after the second NAK
@@ -91,7 +91,7 @@ TEST(ReplyLength, StxPairBeforeTheDataIsRefusedOnlyWhereTheEncoderMayHaveRepeate
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedChannel channel;
-        Link link(&channel);
+        ScriptedLink link(&channel);
         std::deque<Bytes> script = AnswersToRequest(ReadRequestOf(Kp::InternalPreset), c.ack);
         script.insert(script.end(), c.later.begin(), c.later.end());
         channel.AnswerNextWrites(script);
@@ -112,7 +112,7 @@ TEST(ReplyLength, EveryParameterTakesAReplyOfAtLeastTheBytesItReads) {
             if (sent < 0) continue;
             SCOPED_TRACE(std::string(e.name) + ", reply of " + std::to_string(sent));
             ScriptedChannel channel;
-            Link link(&channel);
+            ScriptedLink link(&channel);
             // The same reply in all three attempts, each announced with STX after our NAK.
             const Bytes reply = Frame(Bytes(static_cast<std::size_t>(sent), 0x31));
             channel.AnswerNextWrites(Script(AnswersToRequest(ReadRequestOf(e.id), {DLE, STX}), reply,
@@ -120,8 +120,9 @@ TEST(ReplyLength, EveryParameterTakesAReplyOfAtLeastTheBytesItReads) {
             const bool ok = detail::ReadParameter(link, e.id);
             EXPECT_EQ(ok, sent >= length);
             EXPECT_EQ(link.replyBlock.count, ok ? sent : 0);
-            const auto answers =
-                channel.written.begin() + 1 + static_cast<long>(Frame(ReadRequestOf(e.id)).size());
+            const std::size_t request = 1 + Frame(ReadRequestOf(e.id)).size();
+            ASSERT_GT(channel.written.size(), request);
+            const auto answers = channel.written.begin() + static_cast<long>(request);
             EXPECT_EQ(std::count(answers, channel.written.end(), NAK), ok ? 0 : 3);
         }
     }
@@ -134,7 +135,7 @@ TEST(ReplyLength, ErrorNumberFromAnyReplyThatCarriesIt) {
          {Bytes{}, Bytes{2}, Bytes{2, 0}, Bytes{2, 0, 0}, Bytes{2, 0, 0, 0}, Bytes(200, 2)}) {
         SCOPED_TRACE(errorReply.size());
         ScriptedChannel channel;
-        Link link(&channel);
+        ScriptedLink link(&channel);
         std::deque<Bytes> answers;
         for (int attempt = 0; attempt < 3; ++attempt)
             for (const Bytes& a : AnswersToRequest(write, {NAK})) answers.push_back(a);

@@ -67,6 +67,18 @@ private:
     std::uint8_t buffer_[512] = {};
 };
 
+/// A link on a scripted line. No time passes on the line, but the program's own pauses and a
+/// loaded machine's stalls do: the character time-out is long enough that no stall of the test
+/// process (stopped for 300 ms on an overloaded machine) is taken for the program being held up
+/// inside a block it sends (half the character time-out). A test of that path sets its own.
+inline constexpr int kScriptedCharTimeoutMs = 1000;
+class ScriptedLink : public Link {
+public:
+    explicit ScriptedLink(ByteChannel* channel, int charTimeoutMs = kScriptedCharTimeoutMs) : Link(channel) {
+        timing.charTimeoutMs[kChannel] = charTimeoutMs;
+    }
+};
+
 /// a followed by b.
 inline Bytes Cat(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
