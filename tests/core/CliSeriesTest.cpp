@@ -113,8 +113,10 @@ TEST_F(CliSeriesTest, ProgramStoresVerifiesAndKeepsARecord) {
 }
 
 TEST_F(CliSeriesTest, RefusedTelegramIsRecordedAsTheFailure) {
-    // The encoder refuses an overspeed threshold of 0 (too small).
-    const std::string file = File("falsch.ssi", {"overspeedValue=0"});
+    // The encoder refuses an overspeed threshold of 0 (too small); set refuses it too, so the
+    // file comes from elsewhere.
+    const std::string file = File("falsch.ssi");
+    Force(file, "overspeedValue", 0);
     const std::string log = PathOf("serie.log");
     encoder.SetEeprom(1, {0, 0, 9});
     ASSERT_EQ(Run({"program", file, "--store", "--verify", "--log", log}), kExitDevice);

@@ -10,6 +10,8 @@
 #include <fstream>
 
 #include "CliFixture.h"
+#include "doc/ParameterFields.h"
+#include "params/InputRules.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
 #include "tests/TestLinkTiming.h"
@@ -81,6 +83,30 @@ TEST_F(CliTest, SendAllSendsTheFile) {
     EXPECT_EQ(telegrams.front(), (sim::Telegram{1, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(Sim().Ram(17), (sim::Data3{0x12, 0x34, 0x56}));
     EXPECT_EQ(Sim().Counters().procedureErrors, 0);
+}
+
+// The ranges set holds to are the encoder's: a file with every member at the low end of its
+// range and one with every member at the high end go through send-all (with the debounce time)
+// without a refusal.
+TEST_F(CliTest, WhatSetTakesTheEncoderTakes) {
+    Sim();
+    for (bool high : {false, true}) {
+        const std::string file = PathOf(high ? "high.ssi" : "low.ssi");
+        ASSERT_EQ(Cli({"defaults", file}).status, kExitOk);
+        std::vector<std::string> args = {"set", file};
+        for (const ParameterField& f : kParameterFields) {
+            std::string value = high ? "1.00000000" : "0";
+            if (f.kind != FieldKind::Text) {
+                const ValueRange r = *MemberRange(f.name);
+                value = std::to_string(high ? (r.min2 <= r.max2 ? r.max2 : r.max) : r.min);
+            }
+            args.push_back(std::string(f.name) + "=" + value);
+        }
+        CliRun set = Cli(args);
+        ASSERT_EQ(set.status, kExitOk) << set.err;
+        CliRun r = Cli({"--extended", "send-all", file});
+        EXPECT_EQ(r.status, kExitOk) << (high ? "high: " : "low: ") << r.err;
+    }
 }
 
 TEST_F(CliTest, EveryQueryGroupAsJson) {
