@@ -147,7 +147,7 @@ int CmdScan(Session& s, const CommandArgs& c) {
     if (devices.empty()) devices = s.hooks().serialDevices ? *s.hooks().serialDevices : ScanCandidates();
     const bool json = c.Has("--json");
     if (devices.empty()) {
-        if (json) Print(s.out(), Json{{"devices", Json::array()}, {"found", 0}}, true);
+        if (json) Print(s.out(), Json{{"devices", Json::array()}, {"found", 0}, {"seconds", 0.0}}, true);
         s.err() << Text("cli.scan.noCandidates") << '\n';
         return kExitDevice;
     }

@@ -40,6 +40,14 @@ TEST_F(CliFiles, UsageErrorsExitWithTwo) {
         EXPECT_EQ(r.status, kExitUsage) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("veltrin-cli"), std::string::npos);  // the short usage text
     }
+    // A count below 1 is named for what it is, not as a number that is not one.
+    for (const char* count : {"0", "-3", "x"}) {
+        CliRun r = Cli({"actual", "--count", count});
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+                  std::string("--count: eine ganze Zahl ab 1 erwartet, nicht: ") + count);
+    }
+    CliRun en = Cli({"--lang", "en", "actual", "--count", "0"});
+    EXPECT_EQ(en.err.substr(0, en.err.find('\n')), "--count: a whole number of 1 or more expected, not: 0");
     EXPECT_EQ(Cli({"--version"}).out, "veltrin-cli 1.04\n");
     CliRun help = Cli({"--help"});
     EXPECT_EQ(help.status, kExitOk);

@@ -218,6 +218,9 @@ TEST_F(CliSeriesTest, ScanLinesJsonAndNoCandidates) {
     EXPECT_EQ(
         err,
         "Keine seriellen Schnittstellen gefunden; Geräte als Argumente angeben: veltrin-cli scan GERÄT...\n");
+    // The JSON has every member then too.
+    EXPECT_EQ(Run({"scan", "--json"}), kExitDevice);
+    EXPECT_EQ(json::parse(out), json::parse(R"({"devices":[],"found":0,"seconds":0.0})"));
 }
 
 TEST(CliSeries, TimeOffsetFollowsTheZone) {
