@@ -159,9 +159,16 @@ TEST_F(CliSeriesTest, LogThatCannotBeWrittenSendsNothing) {
     const std::string file = File("anlage.ssi");
     encoder.ClearTelegrams();
     encoder.ResetCounters();
-    for (const std::string& log : {PathOf("no-folder/serie.log"), dir.string()}) {
+    // Each with its reason, as the file messages give it.
+    const std::string folder = dir.string(), noFolder = PathOf("no-folder");
+    const std::pair<std::string, std::string> logs[] = {
+        {noFolder + "/serie.log",
+         noFolder + "/serie.log enthält einen ungültigen Pfad.\nDen Ordner " + noFolder + " gibt es nicht."},
+        {folder, "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei."},
+    };
+    for (const auto& [log, why] : logs) {
         EXPECT_EQ(Run({"program", file, "--store", "--log", log}), kExitFile);
-        EXPECT_EQ(err, "Das Protokoll " + log + " kann nicht geschrieben werden.\n");
+        EXPECT_EQ(err, "Das Protokoll " + log + " kann nicht geschrieben werden.\n" + why + "\n");
         EXPECT_EQ(out, "");
     }
     // A file that cannot be read sends nothing either.

@@ -52,6 +52,19 @@ TEST_F(CliTest, FileErrorsExitWithThreeAndNameTheFile) {
     EXPECT_EQ(Cli({"send-all", bad}).status, kExitFile);
     EXPECT_TRUE(Sim().Telegrams().empty());
     EXPECT_EQ(Cli({"--lang", "en", "show", missing}).err, missing + " was not found.\n");
+    // A folder given as the file, and a file in a folder that is not there, are named as such.
+    const std::string folder = dir.string();
+    r = Cli({"defaults", folder});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err,
+              "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei.\n");
+    const std::string nowhere = PathOf("nowhere/a.ssi");
+    r = Cli({"--lang", "en", "defaults", nowhere});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err,
+              nowhere + " contains an invalid path.\nThe folder " + PathOf("nowhere") + " does not exist.\n");
+    EXPECT_EQ(Cli({"show", nowhere}).err, nowhere + " enthält einen ungültigen Pfad.\nDen Ordner " +
+                                              PathOf("nowhere") + " gibt es nicht.\n");
 }
 
 TEST_F(CliTest, ReadAllWritesTheEncodersParameters) {
