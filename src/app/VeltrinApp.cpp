@@ -41,7 +41,10 @@ constexpr const char* kHelpPage = "Veltrin-P.html";
 }  // namespace
 
 void MessageBoxSink::ShowMessage(const std::string& text) {
-    ui::ShowMessage(nullptr, QString::fromStdString(text));
+    // Over the dialog that runs the exchange, else over the main window.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner && g_app && g_app->MainFrame() && g_app->MainFrame()->isVisible()) owner = g_app->MainFrame();
+    ui::ShowMessage(owner, QString::fromStdString(text));
 }
 
 CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
