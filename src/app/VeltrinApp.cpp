@@ -97,8 +97,8 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
 
     // main() has answered --help, --version and a wrong command line; what was understood counts.
     const StartOptions options = ParseStartOptions(commandLine);
-    // A restarted instance keeps the device of this run but starts without a file: it comes
-    // up untitled, with the start-up values.
+    // A restarted instance keeps the device of this run; the language restart adds the
+    // document's file (RestartWithLanguage).
     arguments.clear();
     if (options.deviceGiven) {
         serialPort.SetDeviceOverride(options.device.toStdString());
@@ -269,9 +269,16 @@ void CVeltrinApp::RestartWithLanguage(int index) {
     TheLink().linkUsed = false;
     if (doc_) doc_->SetModifiedFlag(false);
     serialPort.Close();
+    // The new instance opens the document again when it has a file (after the question about
+    // unsaved changes, the file holds what the user kept); an untitled one starts untitled.
+    QStringList restartArguments = arguments;
+    if (doc_ && !doc_->PathName().isEmpty() && QFileInfo(doc_->PathName()).isFile())
+        restartArguments << doc_->PathName();
     // A new instance that does not start shows nothing; this one closes all the same.
-    if (programStarter) programStarter(program, arguments);
-    else QProcess::startDetached(program, arguments);
+    if (programStarter)
+        programStarter(program, restartArguments);
+    else
+        QProcess::startDetached(program, restartArguments);
     if (mainFrame_) QMetaObject::invokeMethod(mainFrame_, &QWidget::close, Qt::QueuedConnection);
 }
 

@@ -103,7 +103,8 @@ public:
     /// The folder of the English resources and the help folder: beside the program in the build
     /// tree, <prefix>/share/veltrin when installed (DataFolder).
     QString programFolder;
-    /// The arguments a restarted instance gets: the --device of this run, never a file.
+    /// The arguments a restarted instance gets: the --device of this run (the language restart
+    /// adds the document's file).
     QStringList arguments;
 
     // Seams for tests: what opens an address in the browser, what starts a program, and the

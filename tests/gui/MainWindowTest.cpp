@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, CloseCheckGoesOnAfterAFailedEepromStoreAndSavesTheFile) {
 }
 
 TEST_F(MainWindowTest, LanguageChangeAsksRestartsAndAsksNothingAtClose) {
-    // Started with a configuration: the new instance gets the device, not the file.
+    // Started with a configuration: the new instance gets the device and opens the file again.
     const QString config = FilePath("start.ssi");
     {
         QFile f(config);
@@ -354,12 +354,38 @@ TEST_F(MainWindowTest, LanguageChangeAsksRestartsAndAsksNothingAtClose) {
     EXPECT_EQ(Stored("Global/Language").toInt(), 1);
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0], QCoreApplication::applicationFilePath());
-    EXPECT_EQ(startedArguments, (QStringList{"--device", QString::fromStdString(sim.DevicePath())}));
+    EXPECT_EQ(startedArguments, (QStringList{"--device", QString::fromStdString(sim.DevicePath()),
+                                             app->Document().PathName()}));
+    EXPECT_EQ(QFileInfo(startedArguments.last()).absoluteFilePath(), QFileInfo(config).absoluteFilePath());
     EXPECT_FALSE(TheLink().linkUsed);
     EXPECT_FALSE(app->serialPort.IsOpen());
     // The close request arrives through the event queue and closes without a question.
     QTRY_VERIFY(!Frame().isVisible());
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// The language restart opens the document again only when it has a file: untitled stays
+// untitled, and a file gone meanwhile is not named (the new instance would end on it).
+TEST_F(MainWindowTest, LanguageRestartReopensOnlyADocumentWithAFile) {
+    ASSERT_TRUE(Start());
+    app->RestartWithLanguage(1);
+    EXPECT_TRUE(startedArguments.isEmpty());
+
+    app.reset();
+    const QString gone = WriteFile("weg.ssi", {});
+    ASSERT_TRUE(Start({gone}));
+    ASSERT_TRUE(QFile::remove(gone));
+    app->RestartWithLanguage(1);
+    EXPECT_TRUE(startedArguments.isEmpty());
+
+    // A saved document, started without a file: saved under a name, it comes back.
+    app.reset();
+    ASSERT_TRUE(Start());
+    nextFile = FilePath("gespeichert.ssi");
+    ASSERT_TRUE(app->Document().OnFileSaveAs());
+    app->RestartWithLanguage(0);
+    EXPECT_EQ(startedArguments, QStringList{app->Document().PathName()});
+    EXPECT_TRUE(QFileInfo(startedArguments.last()).isFile());
 }
 
 }  // namespace
