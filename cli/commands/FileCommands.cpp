@@ -51,17 +51,13 @@ std::string CheckedValue(const ParameterField& field, const std::string& typed) 
     const std::string value = ApplyHexNotation(typed);
     if (field.kind == FieldKind::Text) {
         const std::string range = Text("cli.range.factor");
-        switch (CheckScalingFactorText(value)) {
-            case FactorCheck::Ok:
-                return value;
-            case FactorCheck::TooLong:
-                throw UsageError{FormatNumber(Text("cli.error.tooManyCharacters", member),
-                                              static_cast<long long>(kScalingFactorFieldSize))};
-            case FactorCheck::NotANumber:
-                throw Refused("cli.error.notANumber", member, typed, range);
-            case FactorCheck::OutOfRange:
-                throw Refused("cli.error.outOfRange", member, typed, range);
-        }
+        const FactorCheck check = CheckScalingFactorText(value);
+        if (check == FactorCheck::Ok) return value;
+        if (check == FactorCheck::TooLong)
+            throw UsageError{FormatNumber(Text("cli.error.tooManyCharacters", member),
+                                          static_cast<long long>(kScalingFactorFieldSize))};
+        if (check == FactorCheck::OutOfRange) throw Refused("cli.error.outOfRange", member, typed, range);
+        throw Refused("cli.error.notANumber", member, typed, range);
     }
     const ValueRange range = *MemberRange(field.name);
     const auto number = WholeNumber(value);
