@@ -9,6 +9,7 @@
 #include "doc/ConfigFile.h"
 #include "link/ByteChannel.h"
 #include "link/Link.h"
+#include "params/Encoding.h"
 #include "params/InputRules.h"
 
 namespace veltrin::fuzz {
@@ -99,6 +100,17 @@ int FuzzInputRules(const std::uint8_t* data, std::size_t size) {
     Check(TextToNumber(std::to_string(value)) == value);
     (void)TextToNumber(typed);
     Check(FitsCharacterLimit(converted, converted.size()));
+    // A whole number reads back from its own decimal form; none is found in a text that has
+    // anything but a minus sign and digits.
+    if (const auto whole = WholeNumber(converted)) {
+        Check(converted.find_first_not_of("-0123456789") == std::string::npos);
+        if (*whole >= kSigned24Min && *whole <= kUnsigned24Max)
+            Check(WholeNumber(std::to_string(*whole)) == whole);
+    }
+    if (CheckScalingFactorText(typed) == FactorCheck::Ok) {
+        const double factor = ParseScalingFactorText(typed);
+        Check(factor >= 0.0 && factor <= 1.0 && typed.size() <= kScalingFactorFieldSize);
+    }
     (void)FitsCharacterLimit(typed, kShortFieldCharLimit);
 
     std::array<std::int32_t, 4> positions{};

@@ -1,5 +1,7 @@
 // actual, eeprom-store, eeprom-load, ram-defaults: the actual value and the device commands
 // (without the program's confirmation questions).
+#include <limits>
+
 #include "cli/Output.h"
 #include "cli/commands/Commands.h"
 #include "params/Operations.h"
@@ -19,7 +21,8 @@ int CmdActual(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 0);
     long long n = 1;
     if (auto count = c.Option("--count"))
-        if (!ParseCount(*count, 1, 1000000000, n)) throw UsageError{Text("cli.error.badNumber", *count)};
+        if (!ParseCount(*count, 1, std::numeric_limits<long long>::max(), n))
+            throw UsageError{Text("cli.error.badCount", *count)};
     Link& link = s.Encoder();
     for (long long i = 0; i < n; ++i) {
         ActualValue a;

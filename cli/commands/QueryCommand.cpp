@@ -10,8 +10,16 @@ namespace veltrin::cli {
 
 namespace {
 
-Json StatusBitValue(const StatusBitQuery& b) {
-    return Json{{"on", b.on}, {"activeHigh", b.activeHigh}, {"positionChar", Char8(b.positionChar)}};
+// The groups speak the language of show and set: the parameter set's member names, and flags
+// as 0 or 1, decoded as read-all stores them. What is not a member keeps a name of its own
+// (firmwareVersion, the KP 20 copies nibbleS and nibbleU, the registers kp14 and kp15).
+int Flag(std::int32_t maskedBit) { return maskedBit != 0 ? 1 : 0; }
+
+// One status-bit configuration as its three members: position 1 to 8, on, activeLow.
+void AddStatusBit(Json& result, const std::string& prefix, const StatusBitQuery& b) {
+    result[prefix + "BitPosition"] = b.positionChar - '0';
+    result[prefix + "BitOn"] = Flag(b.on);
+    result[prefix + "BitActiveLow"] = b.activeHigh != 0 ? 0 : 1;
 }
 
 Json FourChars(const std::array<char, 4>& c) { return Text8(std::string(c.begin(), c.end())); }
@@ -29,14 +37,14 @@ bool Presets(Link& link, Json& result) {
                   {"extPreset1", r.extPreset1},
                   {"extPreset2", r.extPreset2},
                   {"presetOffset", r.presetOffset},
-                  {"extPreset1On", r.extPreset1On},
-                  {"extPreset2On", r.extPreset2On},
+                  {"extPreset1On", Flag(r.extPreset1On)},
+                  {"extPreset2On", Flag(r.extPreset2On)},
                   {"debounceTime", r.debounceTime},
-                  {"presetReplyBit5", r.presetReplyBit5},
-                  {"presetReplyBit6", r.presetReplyBit6},
-                  {"lengthMeasurementOn", r.lengthMeasurementOn},
-                  {"extPreset1ActiveBit", r.extPreset1ActiveBit},
-                  {"extPreset2ActiveBit", r.extPreset2ActiveBit},
+                  {"presetReplyBit5Clear", 1 - Flag(r.presetReplyBit5)},
+                  {"presetReplyBit6Clear", 1 - Flag(r.presetReplyBit6)},
+                  {"lengthMeasurementOn", Flag(r.lengthMeasurementOn)},
+                  {"extPreset1ActiveHigh", Flag(r.extPreset1ActiveBit)},
+                  {"extPreset2ActiveHigh", Flag(r.extPreset2ActiveBit)},
                   {"firmwareVersion", FourChars(version)}};
     return true;
 }
@@ -44,9 +52,14 @@ bool Presets(Link& link, Json& result) {
 bool Scaling(Link& link, Json& result) {
     ScalingQueryResult r;
     if (!QueryScaling(r, link)) return false;
-    result = Json{{"factor", FloatNumber(r.factor)},
-                  {"steps", r.steps},
+    // The factor as read-all stores it (and set takes it back); the one steps value of the
+    // encoder stands for both steps members, as read-all fills both.
+    char factor[kScalingTextSize];
+    ScalingFactorTextFromWire(r.factorWire, factor);
+    result = Json{{"scalingFactorText", Text8(std::string(factor, sizeof factor))},
+                  {"stepsForMeasuringSteps", r.steps},
                   {"measuringSteps", r.measuringSteps},
+                  {"stepsForRevolutions", r.steps},
                   {"revolutions", r.revolutions}};
     return true;
 }
@@ -54,28 +67,25 @@ bool Scaling(Link& link, Json& result) {
 bool Limits(Link& link, Json& result) {
     LimitsQueryResult r;
     if (!QueryLimits(r, link)) return false;
-    Json limits = Json::array();
+    result = Json::object();
     for (std::size_t i = 0; i < 4; ++i) {
-        limits.push_back(Json{{"value", r.value[i]},
-                              {"on", r.bit[i].on},
-                              {"activeHigh", r.bit[i].activeHigh},
-                              {"positionChar", Char8(r.bit[i].positionChar)}});
+        const std::string limit = "limit" + std::to_string(i + 1);
+        result[limit + "Value"] = r.value[i];
+        AddStatusBit(result, limit, r.bit[i]);
     }
-    result = Json{{"limits", std::move(limits)}};
     return true;
 }
 
 bool DataFormat(Link& link, Json& result) {
     DataFormatQueryResult r;
     if (!QueryDataFormat(r, link)) return false;
-    result = Json{{"ssi32Bit", r.ssi32Bit},
+    result = Json{{"ssiConfiguration", r.ssi32Bit != 0 ? 0 : 1},
                   {"bitsTotal", r.bitsTotal},
                   {"nibbleS", r.nibbleS},
                   {"nibbleU", r.nibbleU},
                   {"outputFormat", r.outputFormat},
                   {"outputCode", r.outputCode},
-                  {"separateSign", r.separateSign},
-                  {"integerRepresentation", r.integerRepresentation},
+                  {"numberRepresentation", r.separateSign != 0 ? 2 : Flag(r.integerRepresentation)},
                   {"positionShift", r.positionShift},
                   {"bitsS", r.bitsS},
                   {"bitsU", r.bitsU}};
@@ -85,18 +95,23 @@ bool DataFormat(Link& link, Json& result) {
 bool CountDirection(Link& link, Json& result) {
     CountDirectionQueryResult r;
     if (!QueryCountDirection(r, link)) return false;
-    result = Json{{"backward", r.backward}, {"extSwitchOn", r.extSwitchOn}, {"extSwitchActiveBit", r.extSwitchActiveBit}};
+    result = Json{{"countDirectionBackward", Flag(r.backward)},
+                  {"extDirSwitchOn", Flag(r.extSwitchOn)},
+                  {"extDirSwitchActiveHigh", Flag(r.extSwitchActiveBit)}};
     return true;
 }
 
 bool StatusBits(Link& link, Json& result) {
     StatusBitsQueryResult r;
     if (!QueryStatusBits(r, link)) return false;
-    result = Json{{"limit1", StatusBitValue(r.limit[0])},      {"limit2", StatusBitValue(r.limit[1])},
-                  {"limit3", StatusBitValue(r.limit[2])},      {"limit4", StatusBitValue(r.limit[3])},
-                  {"overspeed", StatusBitValue(r.overspeed)},  {"standstill", StatusBitValue(r.standstill)},
-                  {"parity", StatusBitValue(r.parity)},        {"encoderError", StatusBitValue(r.encoderError)},
-                  {"direction", StatusBitValue(r.direction)},  {"overspeedValue", r.overspeedValue}};
+    result = Json::object();
+    for (std::size_t i = 0; i < 4; ++i) AddStatusBit(result, "limit" + std::to_string(i + 1), r.limit[i]);
+    AddStatusBit(result, "overspeed", r.overspeed);
+    AddStatusBit(result, "standstill", r.standstill);
+    AddStatusBit(result, "parity", r.parity);
+    AddStatusBit(result, "encoderError", r.encoderError);
+    AddStatusBit(result, "direction", r.direction);
+    result["overspeedValue"] = r.overspeedValue;
     return true;
 }
 

@@ -2,6 +2,7 @@
 // one after the other, with a record of each.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -110,11 +111,24 @@ Json Record(std::time_t when, const std::string& device, const ProgramFile& file
                 {"seconds", std::round(o.seconds * 10) / 10}};
 }
 
+/// The log's message: that it cannot be written, then why, as the file messages say it (the
+/// C library's errno of the failed open or write; 0 when there is none to tell).
+std::string LogErrorText(const std::string& path, int error) {
+    std::string text = Text("cli.program.logError", path);
+    if (error == 0) return text;
+    ConfigFileResult why;
+    why.status = ConfigStatus::FileError;
+    why.cause = FileErrorCauseFromErrno(error, true);
+    if (error == EISDIR) why.reason = FileErrorReason::Folder;
+    if (error == ENOENT) why.reason = FileErrorReason::MissingFolder;
+    return text + "\n" + ConfigFileErrorText(why, path);
+}
+
 /// Programs the encoder that is on the line now: a line on the output, the reason of a failure
 /// on the error stream, the record in the log. Returns the encoder's status; logOk turns false
-/// when its record could not be written.
+/// when its record could not be written, and logErrno then holds why.
 int ProgramOne(Session& s, Link& link, const ProgramFile& file, const ProgramRequest& request,
-               std::ofstream* log, bool& logOk) {
+               std::ofstream* log, bool& logOk, int& logErrno) {
     const std::time_t when = std::time(nullptr);
     const ProgramOutcome o = ProgramEncoder(encoderParameters, request, link);
     const std::string device = s.EncoderDevice();
@@ -131,9 +145,13 @@ int ProgramOne(Session& s, Link& link, const ProgramFile& file, const ProgramReq
         const std::string line =
             Record(when, device, file, o).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
             "\n";
+        errno = 0;
         log->write(line.data(), static_cast<std::streamsize>(line.size()));
         log->flush();
-        if (!*log) logOk = false;
+        if (!*log) {
+            logOk = false;
+            logErrno = errno;
+        }
     }
     return StatusOf(o.result);
 }
@@ -147,7 +165,7 @@ int CmdScan(Session& s, const CommandArgs& c) {
     if (devices.empty()) devices = s.hooks().serialDevices ? *s.hooks().serialDevices : ScanCandidates();
     const bool json = c.Has("--json");
     if (devices.empty()) {
-        if (json) Print(s.out(), Json{{"devices", Json::array()}, {"found", 0}}, true);
+        if (json) Print(s.out(), Json{{"devices", Json::array()}, {"found", 0}, {"seconds", 0.0}}, true);
         s.err() << Text("cli.scan.noCandidates") << '\n';
         return kExitDevice;
     }
@@ -188,9 +206,10 @@ int CmdProgram(Session& s, const CommandArgs& c) {
     std::ofstream log;
     const std::optional<std::string> logPath = c.Option("--log");
     if (logPath) {
+        errno = 0;
         log.open(PathFromUtf8(*logPath), std::ios::out | std::ios::app | std::ios::binary);
         if (!log) {
-            s.err() << Text("cli.program.logError", *logPath) << '\n';
+            s.err() << LogErrorText(*logPath, errno) << '\n';
             return kExitFile;
         }
     }
@@ -201,13 +220,14 @@ int CmdProgram(Session& s, const CommandArgs& c) {
     StopOnSignal stop(link);
     std::ofstream* record = logPath ? &log : nullptr;
     bool logOk = true;
+    int logErrno = 0;
     auto logFailure = [&] {
-        s.err() << Text("cli.program.logError", *logPath) << '\n';
+        s.err() << LogErrorText(*logPath, logErrno) << '\n';
         return kExitFile;
     };
 
     if (!repeat) {
-        const int status = ProgramOne(s, link, file, request, record, logOk);
+        const int status = ProgramOne(s, link, file, request, record, logOk, logErrno);
         return logOk ? status : logFailure();
     }
 
@@ -221,7 +241,7 @@ int CmdProgram(Session& s, const CommandArgs& c) {
     while (logOk) {
         s.err() << Text("cli.program.waiting", s.EncoderDevice()) << '\n';
         if (!AwaitEncoder(link, true, kPollIntervalMs, nullptr, reopen)) break;
-        const int status = ProgramOne(s, link, file, request, record, logOk);
+        const int status = ProgramOne(s, link, file, request, record, logOk, logErrno);
         if (status == kExitOk) {
             ++programmed;
         } else {

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMetaObject>
+#include <QPointer>
 #include <QProcess>
 #include <QUrl>
 
@@ -21,6 +22,10 @@
 #include "ui/main/LanguageDialog.h"
 #include "ui/main/MainFrame.h"
 #include "ui/main/PortDialog.h"
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include <unistd.h>
+#endif
 
 // The pictures are compiled into the static library veltrin_ui; this pulls them in.
 static void InitPictureResources() { Q_INIT_RESOURCE(veltrin); }
@@ -41,7 +46,10 @@ constexpr const char* kHelpPage = "Veltrin-P.html";
 }  // namespace
 
 void MessageBoxSink::ShowMessage(const std::string& text) {
-    ui::ShowMessage(nullptr, QString::fromStdString(text));
+    // Over the dialog that runs the exchange, else over the main window.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner && g_app && g_app->MainFrame() && g_app->MainFrame()->isVisible()) owner = g_app->MainFrame();
+    ui::ShowMessage(owner, QString::fromStdString(text));
 }
 
 CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
@@ -94,8 +102,8 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
 
     // main() has answered --help, --version and a wrong command line; what was understood counts.
     const StartOptions options = ParseStartOptions(commandLine);
-    // A restarted instance keeps the device of this run but starts without a file: it comes
-    // up untitled, with the start-up values.
+    // A restarted instance keeps the device of this run; the language restart adds the
+    // document's file (RestartWithLanguage).
     arguments.clear();
     if (options.deviceGiven) {
         serialPort.SetDeviceOverride(options.device.toStdString());
@@ -266,9 +274,16 @@ void CVeltrinApp::RestartWithLanguage(int index) {
     TheLink().linkUsed = false;
     if (doc_) doc_->SetModifiedFlag(false);
     serialPort.Close();
+    // The new instance opens the document again when it has a file (after the question about
+    // unsaved changes, the file holds what the user kept); an untitled one starts untitled.
+    QStringList restartArguments = arguments;
+    if (doc_ && !doc_->PathName().isEmpty() && QFileInfo(doc_->PathName()).isFile())
+        restartArguments << doc_->PathName();
     // A new instance that does not start shows nothing; this one closes all the same.
-    if (programStarter) programStarter(program, arguments);
-    else QProcess::startDetached(program, arguments);
+    if (programStarter)
+        programStarter(program, restartArguments);
+    else
+        QProcess::startDetached(program, restartArguments);
     if (mainFrame_) QMetaObject::invokeMethod(mainFrame_, &QWidget::close, Qt::QueuedConnection);
 }
 
@@ -304,9 +319,45 @@ void CVeltrinApp::OpenHelp() {
     // Straight to the browser, no shell in between; the URL class encodes what needs it.
     QUrl url = QUrl::fromLocalFile(page);
     if (!topic.isEmpty()) url.setFragment(topic);
-    const bool opened = urlOpener ? urlOpener(url) : QDesktopServices::openUrl(url);
-    // Without a browser the user learns where the page is, to open it another way.
-    if (!opened) ui::ShowMessage(mainFrame_, ui::Res("app.help.noBrowser").replace("%1", page));
+    LaunchHelp(url, page);
+}
+
+void CVeltrinApp::LaunchHelp(const QUrl& url, const QString& page) {
+    // Whenever the launcher fails the user learns where the page is, to open it another way.
+    const QString where = ui::Res("app.help.noBrowser").replace("%1", page);
+    if (urlOpener) {
+        if (!urlOpener(url)) ui::ShowMessage(mainFrame_, where);
+        return;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // QDesktopServices only says whether xdg-open started; whether a program took the page
+    // only xdg-open's exit status tells (3 or 4 with xdg-utils but no browser). It may run as
+    // long as the browser it started, so it is watched, not waited for; the message then
+    // comes when it ends. It gets its own session, and it is left running (never killed)
+    // when the program ends before it.
+    QPointer<QWidget> owner(mainFrame_);
+    auto* launcher = new QProcess;
+    launcher->setProcessChannelMode(QProcess::ForwardedChannels);
+    launcher->setStandardInputFile(QProcess::nullDevice());
+    launcher->setChildProcessModifier([] { ::setsid(); });
+    auto failed = [owner, where] {
+        if (owner) ui::ShowMessage(owner, where);
+    };
+    QObject::connect(launcher, &QProcess::errorOccurred, launcher,
+                     [launcher, failed](QProcess::ProcessError e) {
+                         if (e != QProcess::FailedToStart) return;  // a crash ends in finished() as well
+                         failed();
+                         launcher->deleteLater();
+                     });
+    QObject::connect(launcher, &QProcess::finished, launcher,
+                     [launcher, failed](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0) failed();
+                         launcher->deleteLater();
+                     });
+    launcher->start(helpLauncher, {url.toString(QUrl::FullyEncoded)});
+#else
+    if (!QDesktopServices::openUrl(url)) ui::ShowMessage(mainFrame_, where);
+#endif
 }
 
 }  // namespace veltrin::app

@@ -89,7 +89,8 @@ public:
     QString helpTopic() const;
     /// Opens "file://<program folder>/help/Veltrin-P.html[#topic]" (under English the page in
     /// help/en, where it exists) and empties the topic. Nothing happens (and no message shows)
-    /// when the page is missing; when no browser opens it, a message tells where the page is.
+    /// when the page is missing; when the launcher fails (no browser), a message tells where
+    /// the page is.
     void OpenHelp();
     /// The address OpenHelp opens for the current topic.
     QString HelpAddress() const;
@@ -103,14 +104,18 @@ public:
     /// The folder of the English resources and the help folder: beside the program in the build
     /// tree, <prefix>/share/veltrin when installed (DataFolder).
     QString programFolder;
-    /// The arguments a restarted instance gets: the --device of this run, never a file.
+    /// The arguments a restarted instance gets: the --device of this run (the language restart
+    /// adds the document's file).
     QStringList arguments;
 
     // Seams for tests: what opens an address in the browser, what starts a program, and the
     // file dialogs. Empty functions mean the real thing.
     std::function<void(const QString& address)> helpOpener;
-    /// What hands the help page to the browser (QDesktopServices::openUrl); false: no browser.
+    /// What hands the help page to the browser, instead of the launcher; false: no browser.
     std::function<bool(const QUrl& url)> urlOpener;
+    /// The program that hands the page to the browser on Linux and the like; a launcher that
+    /// does not start or ends with a status other than 0 has failed.
+    QString helpLauncher = QStringLiteral("xdg-open");
     std::function<bool(const QString& program, const QStringList& arguments)> programStarter;
     enum class FileDialogKind { Open, SaveAs };
     std::function<QString(FileDialogKind kind, const QString& title, const QString& filter,
@@ -129,6 +134,8 @@ public:
 
 private:
     void LoadLanguageLibrary();
+    /// Hands url to the browser; the message names page when that fails.
+    void LaunchHelp(const QUrl& url, const QString& page);
     void RecentFilesChanged();
 
     CSettings settings_;

@@ -26,6 +26,12 @@ QString CVeltrinDoc::Title() const {
     return QFileInfo(pathName_).fileName();
 }
 
+QWidget* CVeltrinDoc::Owner() const {
+    // Before the window shows (a file named at start), the box stands on its own.
+    ui::CMainFrame* frame = app_.MainFrame();
+    return frame && frame->isVisible() ? frame : nullptr;
+}
+
 void CVeltrinDoc::TitleChanged() {
     if (auto* frame = app_.MainFrame()) frame->UpdateTitle();
 }
@@ -49,7 +55,7 @@ void CVeltrinDoc::SetModifiedFlag(bool modified) {
 bool CVeltrinDoc::SaveModified() {
     if (!modified_) return true;
     const QString question = ui::Res("app.askSaveChanges").replace(QLatin1String("%1"), Title());
-    switch (ui::AskSaveChanges(nullptr, question)) {
+    switch (ui::AskSaveChanges(Owner(), question)) {
         case QMessageBox::Save:
             return OnFileSave();
         case QMessageBox::Discard:
@@ -69,7 +75,7 @@ bool CVeltrinDoc::OnOpenDocument(const QString& path) {
         SetModifiedFlag(false);
         return true;
     }
-    ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
+    ui::ShowMessage(Owner(), QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
     // A file that opened but held no configuration leaves an untitled document behind.
     if (result.status != ConfigStatus::FileError) SetPathName({});
     return false;
@@ -85,7 +91,7 @@ bool CVeltrinDoc::OnSaveDocument(const QString& path) {
         SetModifiedFlag(false);
         return true;
     }
-    ui::ShowMessage(nullptr, QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
+    ui::ShowMessage(Owner(), QString::fromStdString(ConfigFileErrorText(result, LocalPath(path))));
     return false;
 }
 
@@ -111,11 +117,11 @@ bool CVeltrinDoc::OnFileSaveAs() {
 bool CVeltrinDoc::CanClose() {
     if (!TheLink().linkUsed) return SaveModified();
 
-    auto answer = ui::ShowMessage(nullptr, ui::Str(kAskStoreEeprom),
+    auto answer = ui::ShowMessage(Owner(), ui::Str(kAskStoreEeprom),
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
     if (answer == QMessageBox::Yes) {
-        if (ui::ShowMessage(nullptr, ui::Str(kConfirmStoreEeprom), QMessageBox::Yes | QMessageBox::No) !=
+        if (ui::ShowMessage(Owner(), ui::Str(kConfirmStoreEeprom), QMessageBox::Yes | QMessageBox::No) !=
             QMessageBox::Yes)
             return false;
         bool stored;
@@ -123,14 +129,17 @@ bool CVeltrinDoc::CanClose() {
             ui::WaitCursor wait;
             stored = StoreToEeprom();
         }
-        if (!stored) ui::ShowMessage(nullptr, QString::fromStdString(TheLink().DeviceErrorText()));
+        if (!stored) ui::ShowMessage(Owner(), QString::fromStdString(TheLink().DeviceErrorText()));
     }
 
-    answer = ui::ShowMessage(nullptr, ui::Str(kAskSaveFile), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    answer = ui::ShowMessage(Owner(), ui::Str(kAskSaveFile),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
-    // Saved, cancelled or failed: the program closes all the same. The file question was this
-    // close's question about saving: unsaved changes are not asked about a second time.
-    if (answer == QMessageBox::Yes) OnFileSaveAs();
+    // A user who asked for a file and got none stays in the program: a cancelled file dialog
+    // or a failed save (its message already shown) cancels the close, so the changes are not
+    // lost. The file question was this close's question about saving: unsaved changes are
+    // not asked about a second time.
+    if (answer == QMessageBox::Yes) return OnFileSaveAs();
     return true;
 }
 

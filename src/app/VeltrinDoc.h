@@ -6,6 +6,8 @@
 // unless the close check CanClose has just asked its own file question.
 #include <QString>
 
+class QWidget;
+
 namespace veltrin::app {
 
 class CVeltrinApp;
@@ -51,6 +53,8 @@ public:
 
 private:
     void TitleChanged();
+    /// The window the document's messages belong to (centred over it): the main window.
+    QWidget* Owner() const;
 
     CVeltrinApp& app_;
     QString pathName_;

@@ -54,10 +54,18 @@ enum FileErrorCause : int {
 /// The cause for an errno value of a failed file call.
 int FileErrorCauseFromErrno(int error, bool creating = false);
 
+/// What a file error's cause alone would hide, named on a second line of the message.
+enum class FileErrorReason {
+    None,
+    Folder,         ///< the path names a folder (access denied)
+    MissingFolder,  ///< the folder the file should be in does not exist (bad path)
+};
+
 struct ConfigFileResult {
     ConfigStatus status = ConfigStatus::Ok;
     int cause = 0;            ///< 1 to 14 when status is FileError
     bool emptyFile = false;   ///< a 0-byte file: nothing read, the parameter set unchanged
+    FileErrorReason reason = FileErrorReason::None;
     bool ok() const { return status == ConfigStatus::Ok; }
 };
 
@@ -94,7 +102,8 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
 /// The message for a failed read or write, from the resources in force: "Unerwartetes
 /// Dateiformat." for a wrong marker or an early end, "Fehler beim Öffnen des Dokuments." for
 /// an archive error, and the file-error text of the cause with "%1" replaced by the path (an
-/// empty path shows as "", so the message never lacks its name).
+/// empty path shows as "", so the message never lacks its name). A reason follows on a second
+/// line: "%1 ist ein Ordner, keine Datei.", "Den Ordner %1 gibt es nicht." (the path's folder).
 std::string ConfigFileErrorText(const ConfigFileResult& result, const std::string& path);
 
 }  // namespace veltrin

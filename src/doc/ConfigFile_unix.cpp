@@ -43,11 +43,17 @@ int FileErrorCauseFromErrno(int error, bool creating) {
 
 namespace {
 
-ConfigFileResult FileFailure(int cause) {
+ConfigFileResult FileFailure(int cause, FileErrorReason reason = FileErrorReason::None) {
     ConfigFileResult r;
     r.status = ConfigStatus::FileError;
     r.cause = cause;
+    r.reason = reason;
     return r;
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -113,13 +119,16 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
     if (file.fd < 0) {
         int error = errno;
         // A missing file in a missing folder is a bad path, as the messages tell them apart.
-        if (error == ENOENT && ::access(DirectoryOf(path).c_str(), F_OK) != 0) return FileFailure(kFileErrorBadPath);
+        if (error == ENOENT && ::access(DirectoryOf(path).c_str(), F_OK) != 0)
+            return FileFailure(kFileErrorBadPath, FileErrorReason::MissingFolder);
         return FileFailure(FileErrorCauseFromErrno(error));
     }
     struct stat st {};
     if (::fstat(file.fd, &st) != 0) return FileFailure(FileErrorCauseFromErrno(errno));
     // Only a regular file is a configuration file: a folder, device, FIFO or socket is refused.
-    if (!S_ISREG(st.st_mode)) return FileFailure(kFileErrorAccessDenied);
+    if (!S_ISREG(st.st_mode))
+        return FileFailure(kFileErrorAccessDenied,
+                           S_ISDIR(st.st_mode) ? FileErrorReason::Folder : FileErrorReason::None);
     ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
     // Others may read the file meanwhile, but not write it.
     if (::flock(file.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FileFailure(kFileErrorSharingViolation);
@@ -152,7 +161,9 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     if (exists) {
         // Replacing by rename is for regular files: a device, FIFO, socket or folder is
         // refused before anything is created beside it.
-        if (!S_ISREG(old.st_mode)) return FileFailure(kFileErrorAccessDenied);
+        if (!S_ISREG(old.st_mode))
+            return FileFailure(kFileErrorAccessDenied,
+                               S_ISDIR(old.st_mode) ? FileErrorReason::Folder : FileErrorReason::None);
         // A read-only file stays read-only: replacing it by rename would get round that. The
         // permission bits count as well, since access() lets the superuser write anything.
         if (::access(target.c_str(), W_OK) != 0) return FileFailure(FileErrorCauseFromErrno(errno));
@@ -173,7 +184,13 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
         temp = dir + "/.veltrin-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
         out.fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (out.fd < 0 && errno != EEXIST) return FileFailure(FileErrorCauseFromErrno(errno, true));
+        if (out.fd < 0 && errno != EEXIST) {
+            const int error = errno;
+            // The folder to save into is not there: say so, not only that the path is bad.
+            if (error == ENOENT && target == path && !FolderExists(dir))
+                return FileFailure(kFileErrorBadPath, FileErrorReason::MissingFolder);
+            return FileFailure(FileErrorCauseFromErrno(error, true));
+        }
     }
     if (out.fd < 0) return FileFailure(kFileErrorGeneral);
 

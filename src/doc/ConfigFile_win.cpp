@@ -3,6 +3,7 @@
 // file (a new file beside it, flushed to the disk, then moved over the old one).
 #include <windows.h>
 
+#include <cerrno>
 #include <sstream>
 #include <string>
 
@@ -11,12 +12,34 @@
 
 namespace veltrin {
 
+// The C library's errno of a failed stream (the series log), as the file messages name it.
+int FileErrorCauseFromErrno(int error, bool creating) {
+    switch (error) {
+        case ENOENT:
+            return creating ? kFileErrorBadPath : kFileErrorNotFound;
+        case EMFILE:
+        case ENFILE:
+            return kFileErrorTooManyOpen;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return kFileErrorAccessDenied;
+        case ENOSPC:
+        case EFBIG:
+            return kFileErrorDiskFull;
+        default:
+            return kFileErrorGeneral;
+    }
+}
+
 namespace {
 
-ConfigFileResult FileFailure(int cause) {
+ConfigFileResult FileFailure(int cause, FileErrorReason reason = FileErrorReason::None) {
     ConfigFileResult r;
     r.status = ConfigStatus::FileError;
     r.cause = cause;
+    r.reason = reason;
     return r;
 }
 
@@ -169,7 +192,16 @@ ConfigFileResult ReadConfigurationFile(const std::string& path, EncoderParameter
     Handle file;
     file.h = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (!file.Valid()) return LastFailure();
+    if (!file.Valid()) {
+        const DWORD error = ::GetLastError();
+        ConfigFileResult r = FileFailure(CauseOfSystemError(error));
+        const DWORD found = ::GetFileAttributesW(wide.c_str());
+        if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
+            r.reason = FileErrorReason::Folder;
+        else if (error == ERROR_PATH_NOT_FOUND)
+            r.reason = FileErrorReason::MissingFolder;
+        return r;
+    }
     if (!OnDisk(file.h)) return FileFailure(kFileErrorAccessDenied);
     if (!LockWhole(file.h, false)) return FileFailure(kFileErrorSharingViolation);
 
@@ -196,7 +228,8 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
     Handle old;  // holds the old file locked until the new one is ready
     const DWORD found = ::GetFileAttributesW(target.c_str());
     if (found != INVALID_FILE_ATTRIBUTES) {
-        if (found & FILE_ATTRIBUTE_DIRECTORY) return FileFailure(kFileErrorAccessDenied);
+        if (found & FILE_ATTRIBUTE_DIRECTORY)
+            return FileFailure(kFileErrorAccessDenied, FileErrorReason::Folder);
         // A read-only file stays read-only: replacing it would get round that.
         if (found & FILE_ATTRIBUTE_READONLY) return FileFailure(kFileErrorAccessDenied);
         old.h = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -215,7 +248,8 @@ ConfigFileResult WriteConfigurationFile(const std::string& path, const EncoderPa
         if (error != ERROR_FILE_NOT_FOUND) {
             // A missing folder is a bad path; so is a reserved device name (NUL.ssi), which has
             // no attributes but opens.
-            if (error == ERROR_PATH_NOT_FOUND) return FileFailure(kFileErrorBadPath);
+            if (error == ERROR_PATH_NOT_FOUND)
+                return FileFailure(kFileErrorBadPath, FileErrorReason::MissingFolder);
             return FileFailure(CauseOfSystemError(error));
         }
         Handle probe;

@@ -35,6 +35,7 @@ struct PresetsQueryResult {
 };
 struct ScalingQueryResult {
     float factor = 0;
+    std::uint32_t factorWire = 0;  ///< the 24 bits of KP 8 the factor was made from
     std::uint32_t steps = 0, measuringSteps = 0, revolutions = 0;
 };
 struct StatusBitQuery {   // one status-bit configuration byte as the dialogs show it

@@ -67,7 +67,8 @@ bool QueryFirmwareVersion(std::array<char, 4>& version, Link& link) {
 bool QueryScaling(ScalingQueryResult& r, Link& link) {
     const ReplyBlock& reply = link.replyBlock;
     if (!ReadParameter(link, Kp::ScalingFactor)) return false;
-    r.factor = ScalingFactorForQuery(DecodeUnsigned24(reply));
+    r.factorWire = DecodeUnsigned24(reply);
+    r.factor = ScalingFactorForQuery(r.factorWire);
     if (!ReadParameter(link, Kp::Steps)) return false;
     r.steps = DecodeUnsigned24(reply);
     if (!ReadParameter(link, Kp::MeasuringSteps)) return false;

@@ -11,6 +11,7 @@
 
 #include "cli/Cli.h"
 #include "doc/ConfigFile.h"
+#include "doc/ParameterFields.h"
 #include "res/Utf8Path.h"
 #include "tests/TestLinkTiming.h"
 
@@ -41,6 +42,13 @@ protected:
         return {status, out.str(), err.str()};
     }
     std::string PathOf(const char* name) const { return Utf8FromPath(dir / PathFromUtf8(name)); }
+    /// Puts a value into a file's member as a file from elsewhere may hold it (set refuses
+    /// what the encoder would refuse).
+    void Force(const std::string& path, const char* member, std::uint32_t value) {
+        EncoderParameters p = Load(path);
+        SetFieldNumber(p, *FindParameterField(member), value);
+        EXPECT_TRUE(WriteConfigurationFile(path, p).ok());
+    }
     EncoderParameters Load(const std::string& path) {
         EncoderParameters p{};
         EXPECT_TRUE(ReadConfigurationFile(path, p).ok());

@@ -113,8 +113,10 @@ TEST_F(CliSeriesTest, ProgramStoresVerifiesAndKeepsARecord) {
 }
 
 TEST_F(CliSeriesTest, RefusedTelegramIsRecordedAsTheFailure) {
-    // The encoder refuses an overspeed threshold of 0 (too small).
-    const std::string file = File("falsch.ssi", {"overspeedValue=0"});
+    // The encoder refuses an overspeed threshold of 0 (too small); set refuses it too, so the
+    // file comes from elsewhere.
+    const std::string file = File("falsch.ssi");
+    Force(file, "overspeedValue", 0);
     const std::string log = PathOf("serie.log");
     encoder.SetEeprom(1, {0, 0, 9});
     ASSERT_EQ(Run({"program", file, "--store", "--verify", "--log", log}), kExitDevice);
@@ -157,9 +159,16 @@ TEST_F(CliSeriesTest, LogThatCannotBeWrittenSendsNothing) {
     const std::string file = File("anlage.ssi");
     encoder.ClearTelegrams();
     encoder.ResetCounters();
-    for (const std::string& log : {PathOf("no-folder/serie.log"), dir.string()}) {
+    // Each with its reason, as the file messages give it.
+    const std::string folder = dir.string(), noFolder = PathOf("no-folder");
+    const std::pair<std::string, std::string> logs[] = {
+        {noFolder + "/serie.log",
+         noFolder + "/serie.log enthält einen ungültigen Pfad.\nDen Ordner " + noFolder + " gibt es nicht."},
+        {folder, "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei."},
+    };
+    for (const auto& [log, why] : logs) {
         EXPECT_EQ(Run({"program", file, "--store", "--log", log}), kExitFile);
-        EXPECT_EQ(err, "Das Protokoll " + log + " kann nicht geschrieben werden.\n");
+        EXPECT_EQ(err, "Das Protokoll " + log + " kann nicht geschrieben werden.\n" + why + "\n");
         EXPECT_EQ(out, "");
     }
     // A file that cannot be read sends nothing either.
@@ -216,6 +225,9 @@ TEST_F(CliSeriesTest, ScanLinesJsonAndNoCandidates) {
     EXPECT_EQ(
         err,
         "Keine seriellen Schnittstellen gefunden; Geräte als Argumente angeben: veltrin-cli scan GERÄT...\n");
+    // The JSON has every member then too.
+    EXPECT_EQ(Run({"scan", "--json"}), kExitDevice);
+    EXPECT_EQ(json::parse(out), json::parse(R"({"devices":[],"found":0,"seconds":0.0})"));
 }
 
 TEST(CliSeries, TimeOffsetFollowsTheZone) {

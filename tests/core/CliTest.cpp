@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "CliFixture.h"
+#include "doc/ParameterFields.h"
+#include "params/InputRules.h"
 #include "params/Operations.h"
 #include "sim/EncoderSimulator.h"
 #include "tests/TestLinkTiming.h"
@@ -49,6 +52,19 @@ TEST_F(CliTest, FileErrorsExitWithThreeAndNameTheFile) {
     EXPECT_EQ(Cli({"send-all", bad}).status, kExitFile);
     EXPECT_TRUE(Sim().Telegrams().empty());
     EXPECT_EQ(Cli({"--lang", "en", "show", missing}).err, missing + " was not found.\n");
+    // A folder given as the file, and a file in a folder that is not there, are named as such.
+    const std::string folder = dir.string();
+    r = Cli({"defaults", folder});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err,
+              "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei.\n");
+    const std::string nowhere = PathOf("nowhere/a.ssi");
+    r = Cli({"--lang", "en", "defaults", nowhere});
+    EXPECT_EQ(r.status, kExitFile);
+    EXPECT_EQ(r.err,
+              nowhere + " contains an invalid path.\nThe folder " + PathOf("nowhere") + " does not exist.\n");
+    EXPECT_EQ(Cli({"show", nowhere}).err, nowhere + " enthält einen ungültigen Pfad.\nDen Ordner " +
+                                              PathOf("nowhere") + " gibt es nicht.\n");
 }
 
 TEST_F(CliTest, ReadAllWritesTheEncodersParameters) {
@@ -83,6 +99,30 @@ TEST_F(CliTest, SendAllSendsTheFile) {
     EXPECT_EQ(Sim().Counters().procedureErrors, 0);
 }
 
+// The ranges set holds to are the encoder's: a file with every member at the low end of its
+// range and one with every member at the high end go through send-all (with the debounce time)
+// without a refusal.
+TEST_F(CliTest, WhatSetTakesTheEncoderTakes) {
+    Sim();
+    for (bool high : {false, true}) {
+        const std::string file = PathOf(high ? "high.ssi" : "low.ssi");
+        ASSERT_EQ(Cli({"defaults", file}).status, kExitOk);
+        std::vector<std::string> args = {"set", file};
+        for (const ParameterField& f : kParameterFields) {
+            std::string value = high ? "1.00000000" : "0";
+            if (f.kind != FieldKind::Text) {
+                const ValueRange r = *MemberRange(f.name);
+                value = std::to_string(high ? (r.min2 <= r.max2 ? r.max2 : r.max) : r.min);
+            }
+            args.push_back(std::string(f.name) + "=" + value);
+        }
+        CliRun set = Cli(args);
+        ASSERT_EQ(set.status, kExitOk) << set.err;
+        CliRun r = Cli({"--extended", "send-all", file});
+        EXPECT_EQ(r.status, kExitOk) << (high ? "high: " : "low: ") << r.err;
+    }
+}
+
 TEST_F(CliTest, EveryQueryGroupAsJson) {
     Sim().SetRam(16, {0x00, 0x00, 0x2A});   // limit 1 at 42
     Sim().SetRam(40, {0x00, 0x00, 0x0B});   // limit 1: position 3, on, "aktiv 0"
@@ -92,12 +132,23 @@ TEST_F(CliTest, EveryQueryGroupAsJson) {
         std::vector<std::string> expected;
     };
     const std::vector<Case> cases = {
-        {"presets", {"{\"internalPreset\":0,", "\"debounceTime\":255,", "\"firmwareVersion\":\"0104\"}"}},
-        {"scaling", {"{\"factor\":1.0,\"steps\":0,\"measuringSteps\":1,\"revolutions\":1}"}},
-        {"limits", {"{\"limits\":[{\"value\":42,\"on\":8,\"activeHigh\":0,\"positionChar\":\"3\"},{\"value\":0,"}},
-        {"data-format", {"{\"ssi32Bit\":", "\"outputFormat\":0,", "\"bitsS\":12,\"bitsU\":12}"}},
-        {"count-direction", {"{\"backward\":0,\"extSwitchOn\":0,\"extSwitchActiveBit\":0}"}},
-        {"status-bits", {"{\"limit1\":{\"on\":8,\"activeHigh\":0,\"positionChar\":\"3\"},", "\"overspeedValue\":100}"}},
+        {"presets",
+         {"{\"internalPreset\":0,", "\"debounceTime\":255,", "\"presetReplyBit5Clear\":1,",
+          "\"extPreset1ActiveHigh\":0,", "\"firmwareVersion\":\"0104\"}"}},
+        {"scaling",
+         {"{\"scalingFactorText\":\"1.00000000\",\"stepsForMeasuringSteps\":0,\"measuringSteps\":1,"
+          "\"stepsForRevolutions\":0,\"revolutions\":1}"}},
+        {"limits",
+         {"{\"limit1Value\":42,\"limit1BitPosition\":3,\"limit1BitOn\":1,\"limit1BitActiveLow\":1,"
+          "\"limit2Value\":0,"}},
+        {"data-format",
+         {"{\"ssiConfiguration\":0,", "\"outputFormat\":0,", "\"numberRepresentation\":0,",
+          "\"bitsS\":12,\"bitsU\":12}"}},
+        {"count-direction",
+         {"{\"countDirectionBackward\":0,\"extDirSwitchOn\":0,\"extDirSwitchActiveHigh\":0}"}},
+        {"status-bits",
+         {"{\"limit1BitPosition\":3,\"limit1BitOn\":1,\"limit1BitActiveLow\":1,",
+          "\"directionBitActiveLow\":0,\"overspeedValue\":100}"}},
         {"firmware", {"{\"firmwareVersion\":\"0104\"}"}},
         {"config-registers", {"{\"kp14\":[1,2,3,4],\"kp15\":["}},
     };
@@ -108,7 +159,8 @@ TEST_F(CliTest, EveryQueryGroupAsJson) {
         for (const auto& e : c.expected) EXPECT_NE(r.out.find(e), std::string::npos) << c.group << ": " << r.out;
     }
     CliRun plain = Cli({"query", "limits"});
-    EXPECT_NE(plain.out.find("limits[1].value = 42\nlimits[1].on = 8\n"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("limit1Value = 42\nlimit1BitPosition = 3\nlimit1BitOn = 1\n"), std::string::npos)
+        << plain.out;
     EXPECT_NE(Cli({"query", "config-registers"}).out.find("kp14 = 1 2 3 4\n"), std::string::npos);
 }
 
@@ -161,6 +213,68 @@ TEST_F(CliTest, EveryCommandAlikeWithRepliesLongerThanRead) {
             EXPECT_EQ(results[i], expected[i])
                 << "replies of " << length << " bytes and up to " << extra << " more";
     }
+}
+
+// query names what it reads as show and set do, with the same values: after send-all of a
+// file, every member a query group shows holds the file's value (flags 0 or 1, positions 1 to 8).
+TEST_F(CliTest, QueryGroupsSpeakTheLanguageOfShow) {
+    Sim();
+    const std::string file = PathOf("q.ssi");
+    ASSERT_EQ(Cli({"defaults", file}).status, kExitOk);
+    CliRun set = Cli({"set",
+                      file,
+                      "internalPreset=-5",
+                      "extPreset1=7",
+                      "extPreset1On=1",
+                      "extPreset1ActiveHigh=1",
+                      "extPreset2On=1",
+                      "presetOffset=3",
+                      "lengthMeasurementOn=1",
+                      "debounceTime=20",
+                      "scalingFactorText=1.00000000",
+                      "scalingSelection=2",
+                      "stepsForMeasuringSteps=4096",
+                      "stepsForRevolutions=4096",
+                      "revolutions=16",
+                      "limit1Value=42",
+                      "limit1BitPosition=3",
+                      "limit1BitOn=1",
+                      "limit1BitActiveLow=1",
+                      "limit4Value=-9",
+                      "limit4BitPosition=5",
+                      "ssiConfiguration=1",
+                      "numberRepresentation=2",
+                      "outputCode=1",
+                      "outputFormat=1",
+                      "bitsS=10",
+                      "bitsU=11",
+                      "bitsTotal=21",
+                      "positionShift=259",
+                      "countDirectionBackward=1",
+                      "extDirSwitchOn=1",
+                      "extDirSwitchActiveHigh=1",
+                      "overspeedValue=77",
+                      "overspeedBitPosition=6",
+                      "overspeedBitOn=1",
+                      "directionBitPosition=7",
+                      "directionBitActiveLow=1"});
+    ASSERT_EQ(set.status, kExitOk) << set.err;
+    CliRun sent = Cli({"--extended", "send-all", file});
+    ASSERT_EQ(sent.status, kExitOk) << sent.err;
+    const auto shown = nlohmann::json::parse(Cli({"show", file, "--json"}).out);
+    int compared = 0;
+    for (const char* group :
+         {"presets", "scaling", "limits", "data-format", "count-direction", "status-bits"}) {
+        CliRun r = Cli({"query", group, "--json"});
+        ASSERT_EQ(r.status, kExitOk) << group << r.err;
+        const auto read = nlohmann::json::parse(r.out);
+        for (const auto& [name, value] : read.items()) {
+            if (!shown.contains(name)) continue;  // firmwareVersion, nibbleS, nibbleU
+            EXPECT_EQ(value, shown[name]) << group << ": " << name;
+            ++compared;
+        }
+    }
+    EXPECT_GE(compared, 70);
 }
 
 TEST_F(CliTest, PresetsGoOnWhenTheFirmwareIsUnreadable) {

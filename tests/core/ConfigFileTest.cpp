@@ -167,6 +167,18 @@ TEST_F(ConfigFileOnDisk, OpenFailuresNameTheirCause) {
     EXPECT_EQ(ReadConfigurationFile(PathOf("missing.ssi"), p).cause, kFileErrorNotFound);
     EXPECT_EQ(ReadConfigurationFile(PathOf("no/such/folder.ssi"), p).cause, kFileErrorBadPath);
     EXPECT_EQ(ReadConfigurationFile(Utf8FromPath(dir), p).cause, kFileErrorAccessDenied);
+    // What the cause alone would hide comes on a second line: a folder is no file, and the
+    // folder a file should be in is not there (reading and saving alike).
+    const std::string folder = Utf8FromPath(dir), missing = PathOf("no/such");
+    EXPECT_EQ(ConfigFileErrorText(ReadConfigurationFile(folder, p), folder),
+              "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei.");
+    EXPECT_EQ(ConfigFileErrorText(WriteConfigurationFile(folder, p), folder),
+              "Zugriff auf " + folder + " wurde verweigert.\n" + folder + " ist ein Ordner, keine Datei.");
+    const std::string inMissing = missing + "/folder.ssi";
+    const std::string expected =
+        inMissing + " enthält einen ungültigen Pfad.\nDen Ordner " + missing + " gibt es nicht.";
+    EXPECT_EQ(ConfigFileErrorText(ReadConfigurationFile(inMissing, p), inMissing), expected);
+    EXPECT_EQ(ConfigFileErrorText(WriteConfigurationFile(inMissing, p), inMissing), expected);
     ConfigFileResult r = ReadConfigurationFile(PathOf("missing.ssi"), p);
     EXPECT_EQ(r.status, ConfigStatus::FileError);
     EXPECT_EQ(ConfigFileErrorText(r, "x.ssi"), "x.ssi wurde nicht gefunden.");

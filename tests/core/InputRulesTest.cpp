@@ -2,6 +2,11 @@
 // checks that can stop a send.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
+
+#include "doc/ParameterFields.h"
+#include "params/Encoding.h"
 #include "params/InputRules.h"
 
 namespace veltrin {
@@ -74,6 +79,103 @@ TEST(InputRules, MeasuringStepsComparedSigned) {
     EXPECT_FALSE(MeasuringStepsValid(static_cast<std::uint32_t>(Entered("-1")), 1));
     EXPECT_TRUE(MeasuringStepsValid(1, static_cast<std::uint32_t>(Entered("$FFFFFFFF"))));
     EXPECT_STREQ(kMeasuringStepsMessage, "Fehler: Anzahl Messschritte < Anzahl Schritte");
+}
+
+// Whole numbers: nothing wraps, nothing after the digits is ignored.
+TEST(InputRules, WholeNumbers) {
+    const std::vector<std::pair<std::string, std::optional<std::int64_t>>> cases = {
+        {"0", 0},
+        {"-0", 0},
+        {"42", 42},
+        {"-8388608", -8388608},
+        {"4294967295", 4294967295LL},
+        {"007", 7},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"abc", std::nullopt},
+        {"12abc", std::nullopt},
+        {" 42", std::nullopt},
+        {"42 ", std::nullopt},
+        {"+7", std::nullopt},
+        {"--5", std::nullopt},
+        {"$1F", std::nullopt},
+        {"1.5", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(WholeNumber(text), value) << '"' << text << '"';
+    // Far too large stays far too large (no wrap-around back into a range).
+    for (const char* huge : {"99999999999999999999", "18446744073709551617", "-99999999999999999999"}) {
+        auto v = WholeNumber(huge);
+        ASSERT_TRUE(v.has_value());
+        EXPECT_GT(*v > 0 ? *v : -*v, 0xFFFFFFFFLL) << huge;
+    }
+    // "$" notation first, as the dialogs read a field.
+    EXPECT_EQ(WholeNumber(ApplyHexNotation("$FFFFFFFF")), 4294967295LL);
+    EXPECT_EQ(WholeNumber(ApplyHexNotation("-$10")), -16);
+    EXPECT_EQ(WholeNumber(ApplyHexNotation("$1G")), std::nullopt);
+}
+
+TEST(InputRules, ScalingFactorTexts) {
+    const std::vector<std::pair<std::string, FactorCheck>> cases = {
+        {"1.0000000", FactorCheck::Ok},
+        {"1.00000000", FactorCheck::Ok},  // as read-all writes it
+        {"0.99999988", FactorCheck::Ok},
+        {"0", FactorCheck::Ok},
+        {".5", FactorCheck::Ok},
+        {"1", FactorCheck::Ok},
+        {"0000000001", FactorCheck::Ok},
+        {"1.000000001", FactorCheck::TooLong},
+        {"0.123456789", FactorCheck::TooLong},
+        {"abc", FactorCheck::NotANumber},
+        {"", FactorCheck::NotANumber},
+        {".", FactorCheck::NotANumber},
+        {"0.5x", FactorCheck::NotANumber},
+        {"-0.5", FactorCheck::NotANumber},
+        {"1..0", FactorCheck::NotANumber},
+        {"5e-1", FactorCheck::NotANumber},
+        {" 0.5", FactorCheck::NotANumber},
+        {"1.0000001", FactorCheck::OutOfRange},
+        {"2", FactorCheck::OutOfRange},
+        {"9999999999", FactorCheck::OutOfRange},
+    };
+    for (const auto& [text, check] : cases)
+        EXPECT_EQ(CheckScalingFactorText(text), check) << '"' << text << '"';
+    // Whatever is taken goes out as it is: at most the 24 bits of 1.0, never wrapped.
+    for (const auto& [text, check] : cases)
+        if (check == FactorCheck::Ok) {
+            EXPECT_LE(ScalingFactorToWire(text), 0xFFFFFFu) << text;
+        }
+    EXPECT_EQ(kScalingFactorFieldSize, kScalingTextSize);
+}
+
+// Every numeric member of the record has its range, no name stands for nothing, and every
+// value of a range fits the member it goes into.
+TEST(InputRules, EveryMemberHasARangeThatFitsIt) {
+    for (const ParameterField& f : kParameterFields) {
+        const auto range = MemberRange(f.name);
+        if (f.kind == FieldKind::Text) {
+            EXPECT_FALSE(range) << f.name;
+            continue;
+        }
+        ASSERT_TRUE(range) << f.name;
+        const std::int64_t low = f.kind == FieldKind::Signed ? INT32_MIN : 0;
+        const std::int64_t high =
+            f.kind == FieldKind::Signed ? INT32_MAX : (f.size == 2 ? 0xFFFF : 0xFFFFFFFFLL);
+        EXPECT_GE(range->min, low) << f.name;
+        EXPECT_LE(range->max, high) << f.name;
+        if (range->min2 <= range->max2) {
+            EXPECT_LE(range->max2, high) << f.name;
+        }
+        EXPECT_TRUE(range->Contains(range->min) && range->Contains(range->max)) << f.name;
+        EXPECT_FALSE(range->Contains(range->min - 1) ||
+                     range->Contains(range->max2 > range->max ? range->max2 + 1 : range->max + 1))
+            << f.name;
+    }
+    EXPECT_FALSE(MemberRange("nosuch"));
+    EXPECT_FALSE(MemberRange("scalingFactorText"));
+    // The shift: an amount up to 16, with or without the direction bit; nothing between.
+    const ValueRange shift = *MemberRange("positionShift");
+    for (std::int64_t v : {0, 16, 256, 272}) EXPECT_TRUE(shift.Contains(v)) << v;
+    for (std::int64_t v : {17, 255, 273, -1}) EXPECT_FALSE(shift.Contains(v)) << v;
 }
 
 }  // namespace

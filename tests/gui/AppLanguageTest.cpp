@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -148,6 +149,61 @@ TEST_F(LanguageTest, HelpWithoutABrowserSaysWhereThePageIs) {
     app->urlOpener = [](const QUrl&) { return true; };
     Frame().RunCommand(57670);
     EXPECT_TRUE(messages.empty());
+}
+
+// Whenever the launcher fails (it does not start, or it ends with a status other than 0, as
+// xdg-open does with xdg-utils but no browser) the message says where the page is; a launcher
+// that takes the page gets its address and nothing is shown.
+TEST_F(LanguageTest, HelpLauncherThatFailsSaysWhereThePageIs) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    ASSERT_TRUE(Start());
+    app->helpOpener = {};
+    const QString page = BuildDir() + "/help/Veltrin-P.html";
+    const QString where =
+        "Es ist kein Programm zum Anzeigen der Hilfe eingerichtet.\nDie Hilfeseite liegt hier:\n" + page;
+    auto script = [this](const QString& name, const QString& body) {
+        QFile f(FilePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return f.fileName();
+    };
+    // (QTRY_* would only return from the test body: gtest would not see the failure.)
+    auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 30000) QTest::qWait(10);
+        return done();
+    };
+    const QString taken = FilePath("taken.txt");
+    const QString browser = script(
+        "browser", "printf '%s' \"$1\" > '" + taken + ".part' && mv '" + taken + ".part' '" + taken + "'");
+    for (const QString& failing : {script("kein-browser", "exit 3"), script("fehlgeschlagen", "exit 4"),
+                                   script("abgestuerzt", "kill -9 $$"), FilePath("gibt-es-nicht")}) {
+        messages.clear();
+        app->helpLauncher = failing;
+        Frame().RunCommand(57670);
+        EXPECT_TRUE(waitFor([&] { return !messages.empty(); })) << failing.toStdString();
+        EXPECT_EQ(Texts(), QStringList{where}) << failing.toStdString();
+    }
+
+    // A launcher that takes the page: its address, and no message when it ends. (The failing
+    // launcher after it ends later; by then a message of the first would have been shown.)
+    messages.clear();
+    app->helpLauncher = browser;
+    ui::SetHelpTopic("AbfragenEndlagen");
+    Frame().RunCommand(57670);
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(taken); }));
+    QFile address(taken);
+    ASSERT_TRUE(address.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(address.readAll()), "file://" + page + "#AbfragenEndlagen");
+    app->helpLauncher = FilePath("gibt-es-nicht");
+    Frame().RunCommand(57670);
+    ASSERT_TRUE(waitFor([&] { return !messages.empty(); }));
+    QTest::qWait(100);
+    EXPECT_EQ(Texts(), QStringList{where});
+#endif
 }
 
 TEST(HelpPages, EnglishPageHasTheSameAnchorsAsTheGermanOne) {

@@ -1,15 +1,16 @@
 // The main window: menu 128 with its ids, texts and order, the accelerators, the commands that
 // run encoder operations directly, and the close check.
+#include <QAbstractButton>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
-
-#include "AppFixture.h"
-#include <QLabel>
-#include <QTimer>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 
+#include "AppFixture.h"
 #include "ui/main/BackView.h"
 #include "ui/main/ChoiceDialog.h"
 #include "ui/main/TransferProgress.h"
@@ -240,16 +241,74 @@ TEST_F(MainWindowTest, CloseCheckFlows) {
     EXPECT_FALSE(Frame().close());
     EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57668)}));
 
-    // Yes, Yes: stored in the EEPROM; Yes to the file, dialog cancelled: closes all the same.
+    // Yes, Yes: stored in the EEPROM; Yes to the file, dialog cancelled: the user asked for a
+    // file and got none, so the program stays (nothing is lost).
     messages.clear();
     answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
     nextFile.clear();
-    EXPECT_TRUE(Frame().close());
+    EXPECT_FALSE(Frame().close());
+    EXPECT_TRUE(Frame().isVisible());
     EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57667), ui::Str(57668)}));
     ASSERT_EQ(sim.Telegrams().size(), 1u);
     EXPECT_EQ(sim.Telegrams()[0][0], 26);
     ASSERT_EQ(fileDialogs.size(), 1u);
     EXPECT_EQ(fileDialogs[0].proposed, "Konfiguration.ssi");
+
+    // A save that fails: its message, then the program stays.
+    messages.clear();
+    answers = {QMessageBox::No, QMessageBox::Yes, QMessageBox::Ok};
+    nextFile = folder.path();  // a folder is no file to save into
+    EXPECT_FALSE(Frame().close());
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2].text.section('\n', 0, 0), "Zugriff auf " + folder.path() + " wurde verweigert.");
+    EXPECT_TRUE(Frame().isVisible());
+
+    // Saved: closes.
+    messages.clear();
+    answers = {QMessageBox::No, QMessageBox::Yes};
+    nextFile = FilePath("gesichert.ssi");
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(QFileInfo(nextFile).size(), 204);
+}
+
+// The boxes of the close check and of the question about unsaved changes belong to the main
+// window (centred over it), not to the screen. Real message boxes, answered by clicking.
+TEST_F(MainWindowTest, CloseCheckAndSaveQuestionBelongToTheMainWindow) {
+    StartOnSimulator();
+    ui::SetMessageHook({});
+    struct Box {
+        QString text;
+        QWidget* parent;
+    };
+    std::vector<Box> boxes;
+    std::vector<QMessageBox::StandardButton> clicks;
+    QTimer answerer;
+    answerer.setInterval(5);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || clicks.empty()) return;
+        boxes.push_back({box->text(), box->parentWidget()});
+        QAbstractButton* button = box->button(clicks.front());
+        clicks.erase(clicks.begin());
+        ASSERT_NE(button, nullptr);
+        button->click();
+    });
+    answerer.start();
+
+    app->Document().SetModifiedFlag(true);
+    clicks = {QMessageBox::Cancel};
+    EXPECT_FALSE(Frame().close());
+    TheLink().linkUsed = true;
+    clicks = {QMessageBox::Yes, QMessageBox::No};
+    EXPECT_FALSE(Frame().close());
+    clicks = {QMessageBox::No, QMessageBox::Cancel};
+    EXPECT_FALSE(Frame().close());
+    answerer.stop();
+
+    ASSERT_EQ(boxes.size(), 5u);
+    for (const Box& b : boxes) EXPECT_EQ(b.parent, &Frame()) << b.text.toStdString();
+    EXPECT_EQ(boxes[1].text, ui::Str(57666));
+    EXPECT_EQ(boxes[4].text, ui::Str(57668));
 }
 
 TEST_F(MainWindowTest, CloseCheckGoesOnAfterAFailedEepromStoreAndSavesTheFile) {
@@ -264,7 +323,7 @@ TEST_F(MainWindowTest, CloseCheckGoesOnAfterAFailedEepromStoreAndSavesTheFile) {
 }
 
 TEST_F(MainWindowTest, LanguageChangeAsksRestartsAndAsksNothingAtClose) {
-    // Started with a configuration: the new instance gets the device, not the file.
+    // Started with a configuration: the new instance gets the device and opens the file again.
     const QString config = FilePath("start.ssi");
     {
         QFile f(config);
@@ -295,12 +354,38 @@ TEST_F(MainWindowTest, LanguageChangeAsksRestartsAndAsksNothingAtClose) {
     EXPECT_EQ(Stored("Global/Language").toInt(), 1);
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0], QCoreApplication::applicationFilePath());
-    EXPECT_EQ(startedArguments, (QStringList{"--device", QString::fromStdString(sim.DevicePath())}));
+    EXPECT_EQ(startedArguments, (QStringList{"--device", QString::fromStdString(sim.DevicePath()),
+                                             app->Document().PathName()}));
+    EXPECT_EQ(QFileInfo(startedArguments.last()).absoluteFilePath(), QFileInfo(config).absoluteFilePath());
     EXPECT_FALSE(TheLink().linkUsed);
     EXPECT_FALSE(app->serialPort.IsOpen());
     // The close request arrives through the event queue and closes without a question.
     QTRY_VERIFY(!Frame().isVisible());
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// The language restart opens the document again only when it has a file: untitled stays
+// untitled, and a file gone meanwhile is not named (the new instance would end on it).
+TEST_F(MainWindowTest, LanguageRestartReopensOnlyADocumentWithAFile) {
+    ASSERT_TRUE(Start());
+    app->RestartWithLanguage(1);
+    EXPECT_TRUE(startedArguments.isEmpty());
+
+    app.reset();
+    const QString gone = WriteFile("weg.ssi", {});
+    ASSERT_TRUE(Start({gone}));
+    ASSERT_TRUE(QFile::remove(gone));
+    app->RestartWithLanguage(1);
+    EXPECT_TRUE(startedArguments.isEmpty());
+
+    // A saved document, started without a file: saved under a name, it comes back.
+    app.reset();
+    ASSERT_TRUE(Start());
+    nextFile = FilePath("gespeichert.ssi");
+    ASSERT_TRUE(app->Document().OnFileSaveAs());
+    app->RestartWithLanguage(0);
+    EXPECT_EQ(startedArguments, QStringList{app->Document().PathName()});
+    EXPECT_TRUE(QFileInfo(startedArguments.last()).isFile());
 }
 
 }  // namespace
