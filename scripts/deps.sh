@@ -13,6 +13,9 @@ VELTRIN_PACKAGES=(
   poppler-utils
 )
 
+# What scripts/run.sh builds: the programs it starts, nothing of the tests.
+VELTRIN_RUN_TARGETS=(veltrin veltrin-sim veltrin-cli)
+
 # For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
 # wine64 puts its programs into Wine's library folder, not on PATH.
 VELTRIN_WINDOWS_PACKAGES=(
