@@ -9,7 +9,7 @@ VELTRIN_PACKAGES=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core
-  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
+  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info lintian
   poppler-utils
 )
 
