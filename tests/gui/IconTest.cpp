@@ -1,11 +1,15 @@
 // The small program icons are drawn for their size: inside the code disc every pixel is one of
 // the picture's few colours (a scaled-down disc is mostly blends of them), the outline is
-// centred on the pixel grid, and a light rim sets the disc off the dark square.
+// centred on the pixel grid, and a light rim sets the disc off the dark square; the windows'
+// icon carries them.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QSet>
+
+#include "ui/common/Ui.h"
 
 namespace veltrin::test {
 namespace {
@@ -52,6 +56,23 @@ TEST(SmallIcons, OutlineIsSymmetricAndTheDiscHasItsLightRim) {
         EXPECT_GT(QColor(icon.pixel(size / 2 + disc - 1, size / 2)).lightness(), 200) << size;
         EXPECT_LT(QColor(icon.pixel(size / 2 - disc - 1, size / 2)).lightness(), 100) << size;
     }
+}
+
+// The windows' icon gives the small drawings at their sizes, not a reduction of the large one.
+TEST(SmallIcons, ProgramIconUsesThemAtTheirSizes) {
+    const QIcon icon = ui::ProgramIcon();
+    for (int size : {16, 32}) {
+        const QImage shown = icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage drawn = Icon(size);
+        ASSERT_EQ(shown.size(), drawn.size()) << size;
+        // Opaque pixels alike (the half-transparent corners pass through premultiplied colour).
+        int differing = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                differing += qAlpha(drawn.pixel(x, y)) == 255 && shown.pixel(x, y) != drawn.pixel(x, y);
+        EXPECT_EQ(differing, 0) << size << " px";
+    }
+    EXPECT_EQ(icon.pixmap(64, 64).size(), QSize(64, 64));
 }
 
 }  // namespace
