@@ -9,9 +9,12 @@ VELTRIN_PACKAGES=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick fonts-dejavu-core
-  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info
+  dpkg-dev desktop-file-utils groff-base man-db shared-mime-info lintian
   poppler-utils
 )
+
+# What scripts/run.sh builds: the programs it starts, nothing of the tests.
+VELTRIN_RUN_TARGETS=(veltrin veltrin-sim veltrin-cli)
 
 # For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
 # wine64 puts its programs into Wine's library folder, not on PATH.

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Veltrin: on the simulated encoder, or on the
-# serial device given as the first argument (e.g. scripts/run.sh /dev/ttyUSB0).
+# Installs what is missing, builds what it runs (the program, the simulator, veltrin-cli: no
+# tests, no benchmarks; scripts/test.sh builds those), and starts Veltrin: on the simulated
+# encoder, or on the serial device given as the first argument (e.g. scripts/run.sh /dev/ttyUSB0).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
 veltrin_install_deps
-veltrin_build "$root"
 build="$root/build"
+veltrin_build "$root" "$build" "${VELTRIN_RUN_TARGETS[@]}"
 
 device="${1:-}"
 sim_pid=""

@@ -18,7 +18,7 @@ std::span<const Command> Commands() {
         {"ram-defaults", {}, CmdRamDefaults},
         {"verify", {{"--json"}, {}}, CmdVerify},
         {"diff", {{"--json"}, {}}, CmdDiff},
-        {"report", {{"--html"}, {}}, CmdReport},
+        {"report", {{"--html", "--verify"}, {}}, CmdReport},
         {"scan", {{"--json"}, {}}, CmdScan},
         {"program", {{"--store", "--verify", "--repeat"}, {"--log"}}, CmdProgram},
     }};

@@ -1,5 +1,6 @@
 // verify, diff, report: is the encoder equal to a configuration file, would two files leave it
-// equal, and a configuration file as a printable sheet.
+// equal, and a configuration file as a printable sheet (with the encoder's comparison on
+// request).
 #include <algorithm>
 #include <ctime>
 
@@ -76,6 +77,16 @@ int Show(Session& s, const CommandArgs& c, const VerifyResult& r, Json head, con
     return r.HasDifferences() ? kExitDifferences : kExitOk;
 }
 
+/// Reads the encoder and compares it with the parameter set (read from the file before): true
+/// when the comparison ran.
+bool CompareWithEncoder(Session& s, VerifyResult& result) {
+    Link& link = s.Encoder();
+    s.ShowProgress("verify", 36);
+    if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link)) return false;
+    s.EndProgress();
+    return true;
+}
+
 }  // namespace
 
 int CmdVerify(Session& s, const CommandArgs& c) {
@@ -83,12 +94,8 @@ int CmdVerify(Session& s, const CommandArgs& c) {
     const std::string& path = c.positional[0];
     // The file first: one that cannot be read sends and reads nothing.
     if (int rc = s.ReadFileInto(path, encoderParameters)) return rc;
-    Link& link = s.Encoder();
-    s.ShowProgress("verify", 36);
     VerifyResult result;
-    if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link))
-        return s.DeviceFailure();
-    s.EndProgress();
+    if (!CompareWithEncoder(s, result)) return s.DeviceFailure();
     return Show(s, c, result, Json{{"file", Text8(path)}, {"firmware", result.firmware}}, kFileAndEncoder);
 }
 
@@ -107,10 +114,16 @@ int CmdReport(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
     const std::string& path = c.positional[0];
     if (int rc = s.ReadFileInto(path, encoderParameters)) return rc;
+    // With --verify the sheet carries the encoder's values: a comparison that cannot run gives
+    // no sheet (exit status 1), one that finds a difference gives it with exit status 4.
+    VerifyResult result;
+    const bool verify = c.Has("--verify");
+    if (verify && !CompareWithEncoder(s, result)) return s.DeviceFailure();
     const std::string date = s.hooks().reportDate ? *s.hooks().reportDate : ReportDate(std::time(nullptr));
-    const ReportInput input{encoderParameters, path, date};
+    const ReportInput input{encoderParameters, path, date, verify ? &result : nullptr,
+                            verify ? s.EncoderDevice() : std::string()};
     s.out() << (c.Has("--html") ? ReportHtml(input) : ReportText(input));
-    return kExitOk;
+    return verify && result.HasDifferences() ? kExitDifferences : kExitOk;
 }
 
 }  // namespace veltrin::cli

@@ -5,7 +5,9 @@
                 its shaft, clamping flange and radial connector, and its code disc beside it
   128.svg/.png  the program icon: the encoder's Gray-code disc on its shaft
   128-N.png     the icon at the sizes of the desktop's icon theme (N = 16 to 256), installed as
-                hicolor icons beside the scalable 128.svg
+                hicolor icons beside the scalable 128.svg; 16 and 32 are drawn for their size,
+                pixel by pixel (fewer tracks, every edge of a track on the pixel grid), since the
+                scaled-down disc blurs into grey there
 
 Run from anywhere: python3 res/pictures/make_pictures.py. The PNG files are committed, so a
 build needs neither Python nor librsvg.
@@ -13,7 +15,9 @@ build needs neither Python nor librsvg.
 import math
 import os
 import shutil
+import struct
 import subprocess
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -163,6 +167,101 @@ def icon():
 
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
+# The small icons drawn for their size: the same picture as 128.svg (dark square, Gray-code disc,
+# shaft, orange index mark), with the disc's tracks a whole number of pixels wide around a centre
+# on a pixel corner, so that the quarter lines lie on the grid, and each pixel inside the disc of
+# one colour (the one at its centre); at 32 pixels a light pixel between the tracks keeps the
+# rings apart; a light rim keeps the disc apart from the dark square where its outer track is dark.
+#   size: (corner radius, disc radius, track radii from the shaft outwards, shaft radius,
+#          index mark rows, light pixel between the tracks)
+SMALL_ICONS = {
+    16: (3, 7.0, (2.0, 4.0, 6.0), 2.0, (0, 4), False),
+    32: (6, 14.0, (4.0, 7.0, 10.0, 13.0), 3.0, (1, 8), True),
+}
+
+BACK = (0x1E, 0x36, 0x51)
+LIGHT = (0xEE, 0xF2, 0xF6)
+DARK = (0x1D, 0x27, 0x33)
+SHAFT = (0xAE, 0xB8, 0xC3)
+SHAFT_EDGE = (0x3A, 0x42, 0x4C)
+MARK = (0xE6, 0x7E, 0x22)
+
+
+def small_icon(size):
+    """RGBA rows of the icon at size pixels, drawn on the pixel grid."""
+    corner, disc, radii, shaft, (mark_top, mark_bottom), gaps = SMALL_ICONS[size]
+    tracks = len(radii) - 1
+    steps = 1 << tracks
+    c = size / 2
+    sub = 4  # subsamples per pixel and axis, for the round edges only
+
+    def inside_square(x, y):
+        # the rounded square over the whole icon
+        dx = max(corner - x, x - (size - corner), 0)
+        dy = max(corner - y, y - (size - corner), 0)
+        return dx * dx + dy * dy <= corner * corner
+
+    def colour(x, y, sector, r_centre):
+        r = math.hypot(x - c, y - c)
+        if not inside_square(x, y):
+            return None
+        if mark_top <= y < mark_bottom and abs(x - c) < 1:
+            return MARK
+        if r >= disc:
+            return BACK
+        r = r_centre  # inside the disc: the pixel's centre decides
+        if r < shaft - 1:
+            return SHAFT
+        if r < shaft:
+            return SHAFT_EDGE if size >= 32 else SHAFT
+        for t in range(tracks):
+            if radii[t] <= r < radii[t + 1] - (1 if gaps else 0):
+                bit = tracks - 1 - t  # the innermost track is the highest bit
+                g = sector ^ (sector >> 1)
+                return DARK if (g >> bit) & 1 else LIGHT
+        return LIGHT
+
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            # Inside the disc the pixel's centre decides (nudged off the diagonals, so that a
+            # pixel is never split between two sectors); the outline is smoothed by subsamples.
+            ax, ay = px + 0.5 - c + 1e-3, py + 0.5 - c + 3e-3
+            angle = (math.atan2(ay, ax) + math.pi / 2) % (2 * math.pi)
+            sector = int(angle / (2 * math.pi) * steps) % steps
+            r_centre = math.hypot(px + 0.5 - c, py + 0.5 - c)
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(sub):
+                for sx in range(sub):
+                    col = colour(px + (sx + 0.5) / sub, py + (sy + 0.5) / sub, sector, r_centre)
+                    if col is not None:
+                        for i in range(3):
+                            acc[i] += col[i]
+                        acc[3] += 1
+            n = acc[3]
+            if n == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(round(v / n) for v in acc[:3]) + (round(255 * n / (sub * sub)),))
+        rows.append(row)
+    return rows
+
+
+def write_png(path, rows):
+    """An 8-bit RGBA PNG of the rows, without any library."""
+    h, w = len(rows), len(rows[0])
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        f.write(chunk(b"IEND", b""))
+
 
 def main():
     for name, text, size in (("148", background(), None), ("128", icon(), None)):
@@ -174,9 +273,13 @@ def main():
             subprocess.run(["rsvg-convert", "-o", png, svg], check=True)
         else:
             print("rsvg-convert not found: only", svg, "was written")
+    for n in SMALL_ICONS:
+        write_png(os.path.join(HERE, f"128-{n}.png"), small_icon(n))
     if shutil.which("rsvg-convert"):
         svg = os.path.join(HERE, "128.svg")
         for n in ICON_SIZES:
+            if n in SMALL_ICONS:
+                continue
             png = os.path.join(HERE, f"128-{n}.png")
             subprocess.run(["rsvg-convert", "-w", str(n), "-h", str(n), "-o", png, svg], check=True)
 

@@ -119,7 +119,7 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     ui::SetDocumentChangedHandler([this] { doc_->SetModifiedFlag(true); });
     ui::InstallF1Handler();
 
-    QApplication::setWindowIcon(QIcon(ui::Res("icon.128")));
+    QApplication::setWindowIcon(ui::ProgramIcon());
     doc_ = std::make_unique<CVeltrinDoc>(*this);
     mainFrame_ = new ui::CMainFrame(*this);
     mainFrame_->RebuildRecentFileMenu();

@@ -58,5 +58,38 @@ TEST_F(CliVerifyOnSimulator, VerifyFailuresSendNothingAndGiveNoVerdict) {
     EXPECT_EQ(out, "");
 }
 
+TEST_F(CliVerifyOnSimulator, ReportWithVerifyCarriesTheEncoderAndItsDevice) {
+    const std::string file = File("r.ssi", {"limit2Value=-500"});
+    ASSERT_TRUE(sim.Start());
+    device = sim.DevicePath();
+    ASSERT_EQ(Run({"send-all", file}), kExitOk) << err;
+    sim.ClearTelegrams();
+    ASSERT_EQ(Run({"report", file, "--verify"}), kExitOk) << err;
+    EXPECT_NE(out.find("Datum: 01.02.2024\nGer\u00e4t: " + device + "\nFirmware Version: 01.04\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Vergleich mit dem Geber: 58 Parameter: 51 gleich"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Kein Vergleich"), std::string::npos) << out;
+    for (const sim::Telegram& t : sim.Telegrams()) EXPECT_EQ(t[0], 0x80);  // read requests only
+
+    // A difference: the sheet with it, exit status 4; in English and HTML the same.
+    sim.SetRam(18, {0x00, 0x00, 0x05});
+    EXPECT_EQ(Run({"--lang", "en", "report", file, "--verify", "--html"}), kExitDifferences) << err;
+    EXPECT_NE(out.find("<tr><th>Device</th><td>" + device + "</td></tr>"), std::string::npos) << out;
+    EXPECT_NE(
+        out.find("<tr class=\"different\"><td>Limit 2</td><td>-500</td><td>5</td><td>different</td></tr>"),
+        std::string::npos)
+        << out;
+
+    // An encoder that does not answer: no sheet, the encoder's reason, exit status 1.
+    LinkTiming fast;
+    fast.handshakeTimeoutMs = {60, 60, 0};
+    hooks.timing = fast;
+    sim.SetSilent(true);
+    EXPECT_EQ(Run({"report", file, "--verify"}), kExitDevice);
+    EXPECT_EQ(err, "Geber antwortet nicht !\n");
+    EXPECT_EQ(out, "");
+}
+
 }  // namespace
 }  // namespace veltrin::cli::test

@@ -1,18 +1,22 @@
 // "Mit Geber vergleichen..." and "Bericht...": the compare dialog on the simulated encoder, its
 // filter and help, nothing changed by it; the report's preview, its PDF (read back with
-// pdftotext) and a PDF path that cannot be written.
+// pdftotext and pdfinfo: running head, title, words and headings) and a PDF path that cannot be
+// written.
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <cstring>
 
 #include "AppFixture.h"
+#include "doc/Verify.h"
 #include "ui/verify/CompareDialog.h"
 #include "ui/verify/ReportDialog.h"
 
@@ -37,12 +41,14 @@ void WhenModal(Fn fn) {
 
 class VerifyDialogsTest : public AppTest {
 protected:
-    /// The text of a PDF file, or a null text when pdftotext is missing.
-    static QString PdfText(const QString& path) {
+    /// The text of a PDF file (or of one page), or a null text when pdftotext is missing.
+    static QString PdfText(const QString& path, int page = 0) {
         const QString tool = QStandardPaths::findExecutable("pdftotext");
         if (tool.isEmpty()) return {};
         QProcess p;
-        p.start(tool, {"-layout", path, "-"});
+        QStringList args{"-layout", path, "-"};
+        if (page > 0) args = QStringList{"-f", QString::number(page), "-l", QString::number(page)} + args;
+        p.start(tool, args);
         EXPECT_TRUE(p.waitForFinished(30000));
         // Ligatures ("ﬁ") as their letters.
         return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
@@ -67,6 +73,16 @@ protected:
         return text.simplified();
     }
 };
+
+/// pdfinfo's field of a PDF file ("Title", "Pages").
+QString PdfInfo(const QString& path, const QString& field) {
+    QProcess p;
+    p.start(QStandardPaths::findExecutable("pdfinfo"), {path});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (line.startsWith(field + ":")) return line.mid(field.size() + 1).trimmed();
+    return {};
+}
 
 QString Cell(const QTableWidget& table, int row, int column) { return table.item(row, column)->text(); }
 
@@ -131,6 +147,8 @@ TEST_F(VerifyDialogsTest, CompareShowsTheDifferenceAndChangesNothing) {
     const QString verified = ReportText("verified.pdf");
     EXPECT_TRUE(verified.contains("Konfigurationsbericht")) << verified.toStdString();
     EXPECT_TRUE(verified.contains("Firmware Version 01.04")) << verified.toStdString();
+    EXPECT_TRUE(verified.contains("Ger\u00e4t " + QString::fromStdString(sim.DevicePath())))
+        << verified.toStdString();
     EXPECT_TRUE(verified.contains("Grenzwert 2 0 42 abweichend")) << verified.toStdString();
     encoderParameters.limit2Value = 42;
     const QString changed = ReportText("changed.pdf");
@@ -179,6 +197,69 @@ TEST_F(VerifyDialogsTest, ReportPdfIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(Texts(), QStringList{"Der Bericht konnte nicht als " + blocked + " gespeichert werden."});
     EXPECT_FALSE(QFile::exists(blocked));
     EXPECT_TRUE(QFile::exists(chosen));
+}
+
+/// The words of the sheet's labels and values.
+QStringList SheetWords() {
+    QStringList words;
+    for (const ParameterLine& line : DescribeConfiguration(encoderParameters))
+        for (const std::string* text : {&line.label, &line.fileValue})
+            for (const QString& word : QString::fromStdString(*text).split(' ', Qt::SkipEmptyParts))
+                if (!words.contains(word)) words << word;
+    return words;
+}
+
+// Every page under its running head (file, date and time, "Seite x von y"), the PDF's title
+// the file's, no word of the sheet broken, no group's heading alone at the foot of a page.
+TEST_F(VerifyDialogsTest, ReportPagesHaveTheirHeadAndKeepWordsAndHeadingsWhole) {
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "pdfinfo is missing (poppler-utils)";
+    StartOnSimulator();
+    TheLink().timing = LinkTiming{};
+    WhenModal<ui::CCompareDialog>([](ui::CCompareDialog& dialog) { dialog.accept(); });
+    Frame().RunCommand(32900);  // the comparison makes the sheet wide and long
+    const QString path = FilePath("pages.pdf");
+    ReportText("pages.pdf");
+    EXPECT_EQ(PdfInfo(path, "Title"), "Veltrin \u2013 Konfiguration");
+    const int pages = PdfInfo(path, "Pages").toInt();
+    ASSERT_GE(pages, 2);
+
+    // Each group with the label of its last line: every group fits a page, so it stays on one.
+    QStringList groups;
+    QMap<QString, QString> lastLabel;
+    for (const ParameterLine& line : DescribeConfiguration(encoderParameters)) {
+        const QString group = QString::fromStdString(GroupText(line.group));
+        if (!groups.contains(group)) groups << group;
+        lastLabel[group] = QString::fromStdString(line.label);
+    }
+    QString all;
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = PdfText(path, page);
+        QStringList lines = text.split('\n');
+        lines.removeAll(QString());
+        while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
+        ASSERT_FALSE(lines.isEmpty());
+        const QString head = lines.first().simplified();
+        EXPECT_TRUE(head.startsWith("Konfiguration ")) << head.toStdString();
+        EXPECT_TRUE(head.contains(QRegularExpression("\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d")))
+            << head.toStdString();
+        EXPECT_TRUE(head.endsWith(QString("Seite %1 von %2").arg(page).arg(pages))) << head.toStdString();
+        EXPECT_FALSE(groups.contains(lines.last().trimmed())) << "heading alone at the foot of page " << page;
+        for (const QString& line : lines) {
+            if (!groups.contains(line.trimmed())) continue;
+            // The label's words in order, on one line or wrapped onto the next.
+            QStringList words = lastLabel[line.trimmed()].split(' ');
+            for (QString& word : words) word = QRegularExpression::escape(word);
+            EXPECT_TRUE(text.contains(QRegularExpression(words.join("(?: +|[^\\n]*\\n *)"))))
+                << line.trimmed().toStdString() << " begins on page " << page << " and ends on the next";
+        }
+        all += text + '\n';
+    }
+    for (const QString& text : SheetWords()) {
+        EXPECT_TRUE(
+            all.contains(QRegularExpression("(^|\\s)" + QRegularExpression::escape(text) + "(\\s|$)")))
+            << "broken or missing: " << text.toStdString();
+    }
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #                                            a scratch root with a blank
 # Then, run from there with LD_LIBRARY_PATH unset: veltrin-cli --version, its English usage
 # (veltrin.en.txt found in share/veltrin), veltrin-cli query firmware against the installed
-# veltrin-sim, veltrin --help, the desktop entry, the manual pages and the file type.
+# veltrin-sim, veltrin --help, the desktop entry, the manual pages, the file type, the package's
+# documents; the package itself through lintian --pedantic where lintian is installed.
 # Exit status 77 (skipped) when a tool the mode needs is missing.
 set -euo pipefail
 mode="$1"
@@ -65,8 +66,9 @@ run() { (cd "$scratch" && env -u LD_LIBRARY_PATH "$@"); }
 
 # ---- The layout ---------------------------------------------------------------------------------
 expected=(bin/veltrin-cli bin/veltrin-sim share/veltrin/veltrin.en.txt share/veltrin/help/Veltrin-P.html
-          share/veltrin/pictures/148.png share/man/man1/veltrin-cli.1 share/man/man1/veltrin-sim.1)
-$gui && expected+=(share/man/man1/veltrin.1 share/applications/veltrin.desktop
+          share/veltrin/pictures/148.png share/man/man1/veltrin-cli.1.gz share/man/man1/veltrin-sim.1.gz
+          share/doc/veltrin/copyright share/doc/veltrin/changelog.gz)
+$gui && expected+=(share/man/man1/veltrin.1.gz share/applications/veltrin.desktop
                    share/icons/hicolor/scalable/apps/veltrin.svg share/icons/hicolor/16x16/apps/veltrin.png
                    share/icons/hicolor/256x256/apps/veltrin.png share/mime/packages/veltrin.xml)
 for f in "${expected[@]}"; do
@@ -137,13 +139,29 @@ if $gui; then
 fi
 
 # ---- The manual pages ---------------------------------------------------------------------------
-for page in "$share"/man/man1/*.1; do
-    warnings="$(groff -man -Tutf8 -ww -z "$page" 2>&1)" || fail "groff fails on $page"
+pages=("$share"/man/man1/*)
+[ "${#pages[@]}" -ge 2 ] || fail "no manual pages installed"
+for page in "${pages[@]}"; do
+    [[ "$page" == *.1.gz ]] || fail "$(basename "$page") is not a compressed page of section 1"
+    warnings="$(gzip -dc "$page" | groff -man -Tutf8 -ww -z 2>&1)" || fail "groff fails on $page"
     [ -z "$warnings" ] || fail "groff warns on $(basename "$page"): $warnings"
     if command -v lexgrog >/dev/null; then
         lexgrog "$page" >/dev/null || fail "lexgrog finds no NAME line in $(basename "$page")"
     fi
 done
+
+# ---- The package through lintian -------------------------------------------------------------------
+# No error and no warning, pedantic tags included; the overrides the package ships are for German
+# words that its spelling check takes for misspelt English ones.
+if [ "$mode" = deb ]; then
+    if command -v lintian >/dev/null; then
+        lint="$(lintian --pedantic --display-info --fail-on error,warning,pedantic "$deb" 2>&1)" ||
+            fail "lintian finds faults in the package"
+        echo "lintian --pedantic --display-info: ${lint:-no tags}"
+    else
+        echo "lintian is not installed: the package is not linted"
+    fi
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

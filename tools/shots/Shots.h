@@ -32,6 +32,10 @@ struct RegisterScene {
 app::CVeltrinApp& App();
 QWidget* Owner();
 
+/// A file of that name in the output folder; the language of this run ("de", "en").
+QString OutputPath(const QString& fileName);
+QString Language();
+
 /// Marks a widget that the runner must not delete (the main window, for example).
 void Keep(QWidget* widget);
 

@@ -20,6 +20,8 @@ namespace veltrin::shots {
 
 namespace {
 app::CVeltrinApp* g_app = nullptr;
+QDir g_out;
+QString g_language = QStringLiteral("de");
 constexpr const char* kKeepProperty = "veltrinShotKeep";
 }  // namespace
 
@@ -55,6 +57,8 @@ std::vector<Scene>& Scenes() {
 app::CVeltrinApp& App() { return *g_app; }
 QWidget* Owner() { return g_app ? g_app->MainFrame() : nullptr; }
 void Keep(QWidget* widget) { widget->setProperty(kKeepProperty, true); }
+QString OutputPath(const QString& fileName) { return g_out.filePath(fileName); }
+QString Language() { return g_language; }
 
 }  // namespace veltrin::shots
 
@@ -73,6 +77,8 @@ int main(int argc, char** argv) {
     const QString lang = parser.value(langOption);
     QDir out(parser.value(outOption));
     out.mkpath(".");
+    shots::g_out = out;
+    shots::g_language = lang;
 
     if (lang == "en") {
         QSettings("Veltrin", "Veltrin").setValue("Global/Language", 1);

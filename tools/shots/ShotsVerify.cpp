@@ -71,9 +71,11 @@ QWidget* Compare(bool onlyDifferences) {
 
 QWidget* Report() {
     const EncoderParameters document = Document();
-    const std::string html =
-        ReportHtml({document, "/home/service/anlage-7.ssi", ReportDate(std::time(nullptr)), &Result()});
-    auto* dialog = new ui::CReportDialog(QString::fromStdString(html), "anlage-7.pdf", Owner());
+    const ReportInput input{document, "/home/service/anlage-7.ssi", ReportDate(std::time(nullptr)), &Result(),
+                            "/dev/ttyUSB0"};
+    auto* dialog = new ui::CReportDialog(input, "anlage-7.pdf", Owner());
+    // The PDF beside the screenshots, for a look at its pages (scripts/screenshots.sh renders them).
+    dialog->SavePdf(OutputPath(QStringLiteral("report-%1.pdf").arg(Language())));
     dialog->resize(dialog->width(), dialog->height() + 120);
     return dialog;
 }

@@ -55,6 +55,13 @@ QString Str(unsigned id) { return QString::fromStdString(ResString(id)); }
 QString Res(const char* key) { return QString::fromStdString(ResText(key)); }
 QString Res(const QString& key) { return QString::fromStdString(ResText(key.toStdString())); }
 
+QIcon ProgramIcon() {
+    QIcon icon(Res("icon.128"));
+    for (int size : {16, 32})
+        icon.addFile(QStringLiteral(":/veltrin/pictures/128-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 namespace {
 QMessageBox::StandardButton RunMessage(
     QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,

@@ -1,6 +1,7 @@
 #pragma once
 // What every window of the program shares: texts from the resources in force, message boxes
 // (caption "Veltrin", exclamation icon), the wait cursor, dialog units and the way into help.
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -14,6 +15,10 @@ QString Str(unsigned id);
 /// Any resource text by key ("dialog.137", "dialog.137.1090", "menu.32777", ...).
 QString Res(const char* key);
 QString Res(const QString& key);
+
+/// The program's icon (picture 128) with its drawings for 16 and 32 pixels, so that a title bar
+/// or task bar shows those rather than a blurred reduction of the large one.
+QIcon ProgramIcon();
 
 /// A message box with the caption "Veltrin" and the exclamation icon, whatever the buttons.
 /// Returns the button pressed.

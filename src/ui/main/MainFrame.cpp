@@ -40,7 +40,7 @@ QString DeviceErrorText() { return QString::fromStdString(TheLink().DeviceErrorT
 
 CMainFrame::CMainFrame(app::CVeltrinApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setObjectName("mainFrame");
-    setWindowIcon(QIcon(Res("icon.128")));
+    setWindowIcon(ProgramIcon());
     view_ = new CBackView(this);
     setCentralWidget(view_);
     BuildMenu();

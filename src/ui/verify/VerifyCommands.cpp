@@ -9,6 +9,7 @@
 #include "app/VeltrinDoc.h"
 #include "doc/Report.h"
 #include "doc/Verify.h"
+#include "link/SerialPort.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/main/TransferProgress.h"
@@ -26,6 +27,7 @@ struct LastVerify {
     QString document;
     EncoderParameters set;
     VerifyResult result;
+    std::string device;  ///< the encoder's device
 };
 std::optional<LastVerify> g_last;
 
@@ -47,7 +49,8 @@ void RunVerifyCommand(QWidget* owner, const app::CVeltrinDoc& document) {
         ShowMessage(owner, QString::fromStdString(TheLink().DeviceErrorText()));
         return;
     }
-    g_last = LastVerify{DocumentName(document), encoderParameters, result};
+    const auto* port = dynamic_cast<const CSerialPort*>(TheLink().Port());
+    g_last = LastVerify{DocumentName(document), encoderParameters, result, port ? port->DeviceName() : ""};
     CCompareDialog dialog(result, owner);
     dialog.exec();
 }
@@ -56,11 +59,12 @@ void RunReportCommand(QWidget* owner, const app::CVeltrinDoc& document) {
     const QString name = DocumentName(document);
     const bool verified = g_last && g_last->document == name &&
                           std::memcmp(&g_last->set, &encoderParameters, sizeof encoderParameters) == 0;
-    const ReportInput input{encoderParameters, name.toStdString(), ReportDate(std::time(nullptr)),
-                            verified ? &g_last->result : nullptr};
+    ReportInput input{encoderParameters, name.toStdString(), ReportDate(std::time(nullptr)),
+                      verified ? &g_last->result : nullptr, verified ? g_last->device : std::string()};
+    input.noteNoComparison = true;  // the program can run one
     const QFileInfo file(name);
     const QString proposed = file.dir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
-    CReportDialog dialog(QString::fromStdString(ReportHtml(input)), proposed, owner);
+    CReportDialog dialog(input, proposed, owner);
     dialog.exec();
 }
 
