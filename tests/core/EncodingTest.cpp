@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -141,8 +141,11 @@ TEST(Encoding, ReadAllsFactorTextSendsBackEveryWireValue) {
         const bool shaped =
             (field[0] == '0' || field[0] == '1') && field[1] == '.' &&
             std::all_of(field + 2, field + kScalingTextSize, [](char c) { return c >= '0' && c <= '9'; });
-        const long double distance = ParseScalingFactorText(field) - ScalingFactorFromWire(u);
-        const bool near = distance < 5.9604652e-8L && distance > -5.9604652e-8L;
+        // The text's value in hundred-millionths, against the factor's: within a wire step.
+        long long steps = field[0] - '0';
+        for (std::size_t i = 2; i < kScalingTextSize; ++i) steps = steps * 10 + (field[i] - '0');
+        const long double distance = static_cast<long double>(steps) - ScalingFactorFromWire(u) * 1e8L;
+        const bool near = distance < 5.9604652L && distance > -5.9604652L;
         if (ScalingFactorToWire(field) != u) {
             if (mismatches++ == 0 && badTexts == 0) firstBad = u;
         } else if (!shaped || !near) {
@@ -162,8 +165,9 @@ TEST(Encoding, ReadAllsFactorTextIsPrintfsWhereThatSendsBack) {
     const int samples = 20000;
     for (int i = 0; i < samples; ++i) {
         const std::uint32_t u = rng() % 0xFFFFFD;  // below the values that print as 1 or more
-        char plain[32];
-        std::snprintf(plain, sizeof plain, "%010.8Lf", ScalingFactorFromWire(u));
+        // "%010.8f" of the factor, which lies below 1 here: "0.dddddddd".
+        char plain[32] = {};
+        std::to_chars(plain, plain + sizeof plain, ScalingFactorFromWire(u), std::chars_format::fixed, 8);
         ScalingFactorTextFromWire(u, field);
         if (ScalingFactorToWire(std::string_view(plain, kScalingTextSize)) == u) {
             ASSERT_EQ(FieldString(field), std::string(plain, kScalingTextSize)) << std::hex << u;
