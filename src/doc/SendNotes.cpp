@@ -1,5 +1,8 @@
 #include "doc/SendNotes.h"
 
+#include <initializer_list>
+#include <iterator>
+
 #include "res/Resources.h"
 
 namespace veltrin {
