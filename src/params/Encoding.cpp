@@ -155,8 +155,7 @@ double ParseScalingFactorText(std::string_view text) {
     }
     if (intDigits.empty() && fracDigits.empty()) return 0.0;
     auto append = [&](std::string_view part) {
-        std::memcpy(number + n, part.data(), part.size());
-        n += part.size();
+        for (char c : part) number[n++] = c;  // an empty part may have no data at all
     };
     append(intDigits.empty() ? std::string_view("0") : intDigits);
     append(".");
