@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "doc/SendNotes.h"
 #include "params/Operations.h"
 #include "res/Resources.h"
 
@@ -120,6 +121,12 @@ void Session::EndProgress() {
 int Session::DeviceFailure() {
     EndProgress();
     err_ << TheLink().DeviceErrorText() << '\n';
+    return kExitDevice;
+}
+
+int Session::SendFailure(const SendReport& report) {
+    EndProgress();
+    err_ << SendFailureText(report, TheLink()) << '\n';
     return kExitDevice;
 }
 

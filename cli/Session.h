@@ -15,6 +15,7 @@
 #include "link/Link.h"
 #include "link/SerialPort.h"
 #include "params/EncoderParameters.h"
+#include "params/Operations.h"
 
 namespace veltrin::cli {
 
@@ -110,6 +111,9 @@ public:
 
     /// The device-error text on the error stream; exit status 1.
     int DeviceFailure();
+    /// A failed send on the error stream: the device-error text with the refused parameter on a
+    /// second line, or the reason the send stopped by itself; exit status 1.
+    int SendFailure(const SendReport& report);
     /// The file's message on the error stream; exit status 3.
     int FileFailure(const ConfigFileResult& r, const std::string& path);
 

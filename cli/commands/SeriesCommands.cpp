@@ -12,6 +12,7 @@
 #include "cli/Output.h"
 #include "cli/commands/Commands.h"
 #include "doc/Report.h"
+#include "doc/SendNotes.h"
 #include "doc/Series.h"
 #include "params/Operations.h"
 #include "res/Utf8Path.h"
@@ -97,6 +98,15 @@ Json Record(std::time_t when, const std::string& device, const ProgramFile& file
                                    {"label", row.label},
                                    {"file", row.fileValue},
                                    {"encoder", OrNull(row.encoderValue)}});
+    Json withheld = Json::array();
+    for (const WithheldStatusBit& w : o.withheld)
+        withheld.push_back(
+            Json{{"kp", KpNumber(w.kp)},
+                 {"label", StatusBitOwnerText(w.owner)},
+                 {"position", w.position},
+                 {"heldBy", w.holder != 0 ? Json(StatusBitOwnerText(w.holder)) : Json(nullptr)}});
+    Json refused = o.refused ? Json{{"kp", KpNumber(*o.refused)}, {"parameter", ParameterName(*o.refused)}}
+                             : Json(nullptr);
     return Json{{"time", IsoLocalTime(when)},
                 {"device", device},
                 {"firmware", OrNull(o.firmware)},
@@ -108,7 +118,9 @@ Json Record(std::time_t when, const std::string& device, const ProgramFile& file
                 {"result", ProgramResultName(o.result)},
                 {"error", OrNull(o.error)},
                 {"status", StatusOf(o.result)},
-                {"seconds", std::round(o.seconds * 10) / 10}};
+                {"seconds", std::round(o.seconds * 10) / 10},
+                {"refused", std::move(refused)},
+                {"withheld", std::move(withheld)}};
 }
 
 /// The log's message: that it cannot be written, then why, as the file messages say it (the
@@ -140,6 +152,9 @@ int ProgramOne(Session& s, Link& link, const ProgramFile& file, const ProgramReq
         s.out() << "  " << row.label << ": " << row.fileValue << " / " << row.encoderValue << '\n';
     s.out().flush();
     if (!o.error.empty()) s.err() << o.error << '\n';
+    if (o.refused) s.err() << RefusedParameterText(*o.refused) << '\n';
+    if (SendReport sent{o.withheld, {}, {}}; !sent.withheld.empty())
+        s.err() << Text("cli.warning", WithheldText(sent)) << '\n';
     if (log) {
         // One write a line, flushed at once: a line is either there whole or not at all.
         const std::string line =

@@ -1,5 +1,6 @@
 // read-all, send-all: the whole parameter set from and to the encoder.
 #include "cli/commands/Commands.h"
+#include "doc/SendNotes.h"
 #include "params/Operations.h"
 #include "params/ReadAllSteps.h"
 
@@ -21,9 +22,15 @@ int CmdSendAll(Session& s, const CommandArgs& c) {
     if (int rc = s.ReadFileInto(c.positional[0], encoderParameters)) return rc;
     Link& link = s.Encoder();
     s.ShowProgress("send-all", 0);
-    if (!SendAll(encoderParameters, link)) return s.DeviceFailure();
+    SendReport report;
+    const bool ok = SendAll(encoderParameters, link, &report);
+    const int status = ok ? kExitOk : s.SendFailure(report);
     s.EndProgress();
-    return kExitOk;
+    // Status bits whose position another function holds went out as no telegram: said here, so
+    // that a verify afterwards finding them different was announced.
+    if (const std::string withheld = WithheldText(report); !withheld.empty())
+        s.err() << Text("cli.warning", withheld) << '\n';
+    return status;
 }
 
 }  // namespace veltrin::cli

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "doc/SendNotes.h"
 #include "doc/Sha256.h"
 #include "params/Operations.h"
 #include "res/Resources.h"
@@ -65,7 +66,19 @@ ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest
 
     statusBitOwners.fill(0);
     const std::array<std::int32_t, 8> ownersBefore = statusBitOwners;
-    if (!SendAll(set, link)) return fail(ProgramStep::Send);
+    SendReport report;
+    const bool sent = SendAll(set, link, &report);
+    o.withheld = report.withheld;
+    if (!sent && report.invalidScalingSelection && !link.StopRequested()) {
+        // No telegram failed: the error state of the link is older than this send.
+        Set(o, ProgramStep::Send, StepResult::Failed);
+        o.error = SendFailureText(report, link);
+        return finish(ProgramResult::Failed);
+    }
+    if (!sent) {
+        if (!RefusedParameterText(report, link).empty()) o.refused = report.failedWrite;
+        return fail(ProgramStep::Send);
+    }
     Set(o, ProgramStep::Send, StepResult::Ok);
 
     if (request.verify) {

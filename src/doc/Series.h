@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "doc/Verify.h"
 #include "link/Link.h"
 #include "params/EncoderParameters.h"
+#include "params/Operations.h"
 #include "params/Scan.h"
 
 namespace veltrin {
@@ -52,6 +54,11 @@ struct ProgramOutcome {
     std::string firmware;                ///< "01.04"; empty when the read failed
     std::vector<VerifyRow> differences;  ///< the rows the verify found different
     std::string error;                   ///< the device-error text of the failed step, else empty
+                                         ///< (a send that stopped by itself: its reason)
+    /// The parameter of the failed send whose telegram the encoder refused, else nullopt.
+    std::optional<Kp> refused;
+    /// The status bits the send withheld because their position has another owner.
+    std::vector<WithheldStatusBit> withheld;
     double seconds = 0;                  ///< from the first telegram to the last
 
     StepResult Step(ProgramStep s) const { return steps[static_cast<std::size_t>(s)]; }

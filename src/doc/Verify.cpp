@@ -127,8 +127,7 @@ const RowSpec kRows[] = {
 
     {"countDirectionBackward", Kp::CountDirection,    G::CountDirection, S::CountDirection, 1, "dialog.141.internal", nullptr, Part::LowByte, Shown::Direction},
     {"extDirSwitchOn",         Kp::ExtDirSwitchInput, G::CountDirection, S::CountDirection, 2, "dialog.141.external", nullptr, Part::InputOn, Shown::OnOff},
-    {"extDirSwitchActiveHigh", Kp::ExtDirSwitchInput, G::CountDirection, S::CountDirection, 2, "dialog.141.external", "verify.part.level", Part::InputLevel, Shown::Level,
-     Kp::ActualValue, nullptr, false},
+    {"extDirSwitchActiveHigh", Kp::ExtDirSwitchInput, G::CountDirection, S::CountDirection, 2, "dialog.141.external", "verify.part.level", Part::InputLevel, Shown::Level},
 
     VELTRIN_BIT_ROWS(standstill, Kp::StandstillBit, G::StatusBits, S::StatusBits, 2, "dialog.142.standstill"),
     VELTRIN_BIT_ROWS(parity, Kp::ParityBit, G::StatusBits, S::StatusBits, 3, "dialog.142.parity"),
@@ -406,6 +405,12 @@ bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, cons
                 break;
             case Part::Factor:
                 o.value = Unsigned24FromBytes(reply->b(1), reply->b(2), reply->b(3));
+                break;
+            case Part::InputLevel:
+                // Bit 0 of b2, "aktiv 1" when set, as read-all takes it for the presets' inputs.
+                // Read-all leaves the up/down switching's level alone; its reply carries it all
+                // the same.
+                o.value = reply->b(2) & 0x01;
                 break;
             case Part::Shift:
                 o.value = Extract(row.part, row.kp, {0, reply->b(2), reply->b(3)});

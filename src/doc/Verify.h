@@ -17,8 +17,10 @@
 //   Different   it holds something else;
 //   NotSent     "Alles Senden" of the configuration does not write it in this mode (the
 //               reason says why); the encoder's value is shown all the same;
-//   NotReadable the encoder's answers do not tell it (scalingSelection, extDirSwitchActiveHigh,
-//               a position shift whose reply failed).
+//   NotReadable the encoder's answers do not tell it (scalingSelection, a position shift whose
+//               reply failed).
+// The level of the external up/down switching is compared from the reply to KP 34 (bit 0 of
+// b2), although read-all does not take it into the set.
 #include <array>
 #include <cstdint>
 #include <string>

@@ -21,6 +21,45 @@ constexpr long double kFactorOne = 0.9999999;
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A "%010.8f" text of a factor below 10 is k · 10^-8: "0.dddddddd" or "1.dddddddd".
+constexpr std::uint64_t kTextStepsPerUnit = 100000000;
+
+/// The steps k of the "%010.8f" text of the factor u × 5.9604652e-8, exactly as printf rounds
+/// the extended-precision product (half to even). The constant is (2^23 + 1) / 2^47, so
+/// k = round(u · (2^23 + 1) · 5^8 / 2^39), worked out in 64 bits.
+std::uint64_t NearestTextSteps(std::uint32_t u) {
+    const std::uint64_t n = std::uint64_t{u & kLow24} * ((std::uint64_t{1} << 23) + 1);  // < 2^48
+    constexpr std::uint64_t kFive8 = 390625;
+    // n · 5^8 = high · 2^24 + low, and high · 2^24 = (high >> 15) · 2^39 + (high mod 2^15) · 2^24.
+    const std::uint64_t high = (n >> 24) * kFive8;
+    const std::uint64_t low = (n & kLow24) * kFive8;
+    const std::uint64_t rest = ((high & 0x7FFF) << 24) + low;  // < 2^44
+    std::uint64_t k = (high >> 15) + (rest >> 39);
+    const std::uint64_t remainder = rest & ((std::uint64_t{1} << 39) - 1);
+    constexpr std::uint64_t kHalf = std::uint64_t{1} << 38;
+    if (remainder > kHalf || (remainder == kHalf && (k & 1) != 0)) ++k;
+    return k;
+}
+
+/// What ScalingFactorToWire makes of the text of k · 10^-8, before the cut to 24 bits. The
+/// parse gives the double nearest to k / 10^8, and so does the division of the two exact
+/// doubles.
+std::uint64_t WireOfTextSteps(std::uint64_t k) {
+    return static_cast<std::uint64_t>(static_cast<double>(k) / static_cast<double>(kTextStepsPerUnit) *
+                                      kFactorScale);
+}
+
+/// The ten characters of the text of k · 10^-8 (k below 10^9).
+void WriteTextSteps(std::uint64_t k, char (&field)[kScalingTextSize]) {
+    field[0] = static_cast<char>('0' + k / kTextStepsPerUnit);
+    field[1] = '.';
+    std::uint64_t decimals = k % kTextStepsPerUnit;
+    for (std::size_t i = kScalingTextSize - 1; i >= 2; --i) {
+        field[i] = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
+    }
+}
+
 std::string_view FieldText(const char (&field)[kScalingTextSize]) {
     // The field is ended by a zero byte only when the text is shorter than the field.
     std::size_t n = 0;
@@ -101,31 +140,44 @@ double ParseScalingFactorText(std::string_view text) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::string intDigits, fracDigits;
-    while (i < text.size() && IsDigit(text[i])) intDigits += text[i++];
+    // The number is rebuilt as "digits.digits[e±digits]" from at most the field's ten
+    // characters, in a buffer of its own (no allocation: read-all's text is parsed in bulk).
+    char number[3 * kScalingTextSize];
+    std::size_t n = 0;
+    const std::size_t intStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    const std::string_view intDigits = text.substr(intStart, i - intStart);
+    std::string_view fracDigits;
     if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) fracDigits += text[i++];
+        const std::size_t fracStart = ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+        fracDigits = text.substr(fracStart, i - fracStart);
     }
     if (intDigits.empty() && fracDigits.empty()) return 0.0;
+    auto append = [&](std::string_view part) {
+        for (char c : part) number[n++] = c;  // an empty part may have no data at all
+    };
+    append(intDigits.empty() ? std::string_view("0") : intDigits);
+    append(".");
+    append(fracDigits.empty() ? std::string_view("0") : fracDigits);
     // An exponent counts as atof counts it: "e" or "E", an optional sign and at least one
     // digit; "5e-1" is 0.5. An "e" without digits behind it ends the number before the "e".
-    std::string exponent;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
-        std::string sign;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) sign = text[j++];
-        std::string digits;
-        while (j < text.size() && IsDigit(text[j])) digits += text[j++];
-        if (!digits.empty()) exponent = "e" + sign + digits;
+        std::string_view sign;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) sign = text.substr(j++, 1);
+        const std::size_t expStart = j;
+        while (j < text.size() && IsDigit(text[j])) ++j;
+        if (j > expStart) {
+            append("e");
+            append(sign);
+            append(text.substr(expStart, j - expStart));
+        }
     }
     // from_chars rounds correctly like strtod but ignores the C locale, whose decimal point
     // may be a comma once the user interface has set it from the environment.
-    const std::string number =
-        (intDigits.empty() ? "0" : intDigits) + "." + (fracDigits.empty() ? "0" : fracDigits) + exponent;
     double value = 0.0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value,
-                                  std::chars_format::general);
+    auto result = std::from_chars(number, number + n, value, std::chars_format::general);
     // Beyond the double range atof gives HUGE_VAL or 0; either way no product fits 32 bits
     // or the product is 0, so both go out as 0.
     if (result.ec != std::errc{}) return 0.0;
@@ -155,24 +207,24 @@ long double ScalingFactorFromWire(std::uint32_t u) {
 }
 
 void ScalingFactorTextFromWire(std::uint32_t u, char (&field)[kScalingTextSize]) {
-    const long double factor = ScalingFactorFromWire(u);
-    if (factor >= kFactorOne) {
+    u &= kLow24;
+    // The factor 1 is written as the start-up value writes it. Its "%010.8f" would be
+    // "1.00000006", 2^24 once sent, which the 24 bits cut to 0.
+    if (u == kLow24) {
         std::memcpy(field, "1.00000000", kScalingTextSize);
         return;
     }
-    // "%010.8f" without the C locale: the factor lies in [0, 1), so eight decimals give
-    // exactly "0.dddddddd", ten characters.
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, factor, std::chars_format::fixed, 8);
-    const std::size_t length = result.ec == std::errc{} ? static_cast<std::size_t>(result.ptr - buffer) : 0;
-    std::memset(field, '0', kScalingTextSize);
-    if (length == 0) {
-        field[1] = '.';
-        return;
-    }
-    // Zero-padded on the left to ten characters; a longer text cannot arise from a factor below 1.
-    const std::size_t n = length < kScalingTextSize ? length : kScalingTextSize;
-    std::memcpy(field + (kScalingTextSize - n), buffer, n);
+    // The eight-decimal text nearest to the factor, moved to the nearest one that sends back
+    // as u where it does not. The factor is read with a unit just above 2^-24 and sent with
+    // 2^24 - 1 as the unit, and the text is rounded to eight decimals, so the plain text sends
+    // about 4 % of the values back one unit off. Each unit holds five or six texts, so the
+    // next text up or down always sends back as u. The values 0xFFFFFD and 0xFFFFFE (factors
+    // of 0.9999999 and more, which the query shows as 1.0) get 0.99999994 and 0.99999999:
+    // "1.00000000" would send them as 0xFFFFFF.
+    std::uint64_t steps = NearestTextSteps(u);
+    while (steps > 0 && WireOfTextSteps(steps) > u) --steps;
+    while (WireOfTextSteps(steps) < u) ++steps;
+    WriteTextSteps(steps, field);
 }
 
 float ScalingFactorForQuery(std::uint32_t u) {

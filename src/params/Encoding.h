@@ -76,8 +76,11 @@ std::uint32_t ScalingFactorToWire(std::string_view text);
 std::uint32_t ScalingFactorToWire(const char (&field)[kScalingTextSize]);
 /// factor = u × 5.9604652e-8 (the single-precision constant 0x33800001), in extended precision.
 long double ScalingFactorFromWire(std::uint32_t u);
-/// The text read-all stores: "1.00000000" from 0.9999999 on, else "%010.8f"; always 10
-/// characters, written into the whole field without terminator.
+/// The text read-all stores, always 10 characters written into the whole field without
+/// terminator: the "%010.8f" text nearest to the factor among those that ScalingFactorToWire
+/// sends back as exactly u, so a configuration read from the encoder restores it unchanged
+/// (the plain "%010.8f" of the factor sends about 4 % of the values back one unit higher).
+/// 0xFFFFFF is "1.00000000"; 0xFFFFFD and 0xFFFFFE are 0.99999994 and 0.99999999.
 void ScalingFactorTextFromWire(std::uint32_t u, char (&field)[kScalingTextSize]);
 /// The factor as the scaling query shows it: 1.0 from 0.9999999 on.
 float ScalingFactorForQuery(std::uint32_t u);

@@ -6,6 +6,7 @@
 // for one KP when the encoder is silent) and stops at the first failed telegram.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,13 +77,42 @@ bool QueryStatusBits(StatusBitsQueryResult& result, Link& link = TheLink());
 /// 35 reads into p, each stored at once; a failure leaves the earlier steps stored.
 bool ReadAll(EncoderParameters& p = encoderParameters, Link& link = TheLink());
 
-bool SendPresets(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendScaling(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendLimits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendDataFormat(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendStatusBits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendCountDirection(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink());
-bool SendAll(const EncoderParameters& p = encoderParameters, Link& link = TheLink());
+/// A status bit that a send withheld: its position has another owner, or is no position.
+struct WithheldStatusBit {
+    Kp kp;                  ///< the status bit's parameter (KP 40 to 48)
+    std::int32_t owner;     ///< its function, as in statusBitOwners (1-4 limits, 5-9 the group)
+    std::int32_t position;  ///< the position the set holds for it
+    std::int32_t holder;    ///< the owner of that position; 0 for a position outside 0 to 8
+};
+
+/// What a send has to tell beyond its result (every send fills it from empty when given one).
+struct SendReport {
+    /// The status bits withheld, in the order the send came to them. They are no failure:
+    /// the send goes on, as the encoder's owner table requires.
+    std::vector<WithheldStatusBit> withheld;
+    /// The parameter of the telegram that failed; the link's DeviceErrorState says why (the
+    /// encoder refused it when nakReceived is set).
+    std::optional<Kp> failedWrite;
+    /// SendAll stopped after the presets without a telegram failing: scalingSelection (this
+    /// value) is above 2 and names no scaling.
+    std::optional<std::uint16_t> invalidScalingSelection;
+};
+
+// The sends. report, when given, receives what the send has to tell beyond its result.
+bool SendPresets(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                 SendReport* report = nullptr);
+bool SendScaling(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                 SendReport* report = nullptr);
+bool SendLimits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                SendReport* report = nullptr);
+bool SendDataFormat(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                    SendReport* report = nullptr);
+bool SendStatusBits(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                    SendReport* report = nullptr);
+bool SendCountDirection(int item, const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+                        SendReport* report = nullptr);
+bool SendAll(const EncoderParameters& p = encoderParameters, Link& link = TheLink(),
+             SendReport* report = nullptr);
 /// Records owner for position (0-7; 8 frees the owner's entry). False: held by another owner,
 /// or a position outside 0 to 8; the table is then unchanged.
 bool AllocateStatusBit(std::int32_t position, std::int32_t owner);

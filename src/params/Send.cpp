@@ -1,7 +1,7 @@
 // The sends: parameters from the parameter set into the encoder's RAM, one write telegram each,
 // in a fixed order, stopping at the first telegram the encoder does not confirm. The status
 // bits of the limits and of the status-bit group share eight output positions; a position that
-// another function holds is skipped without a word.
+// another function holds is skipped, which the send goes on past and names in its report.
 //
 // Every send is written once, against a sink: the link sends the telegrams and allocates in the
 // run's table; a plan only records them and allocates in a table of its own.
@@ -33,43 +33,66 @@ bool AllocateIn(OwnerTable& owners, std::int32_t position, std::int32_t owner) {
     return true;
 }
 
-/// Where the telegrams of a send go.
+/// Where the telegrams of a send go, and what the send has to tell besides (when asked).
 class Sink {
 public:
-    virtual bool Write(Kp id, const WireBytes& d) = 0;
-    virtual bool Allocate(std::int32_t position, std::int32_t owner) = 0;
+    explicit Sink(SendReport* report) : report_(report) {
+        if (report_) *report_ = {};
+    }
+
+    bool Write(Kp id, const WireBytes& d) {
+        if (WriteTelegram(id, d)) return true;
+        if (report_) report_->failedWrite = id;
+        return false;
+    }
+    /// The position the set holds for status bit f, for f's owner; false: withheld.
+    bool Allocate(const detail::StatusBitFunction& f, const EncoderParameters& p) {
+        const std::int32_t position = p.*f.position;
+        OwnerTable& owners = Owners();
+        if (AllocateIn(owners, position, f.owner)) return true;
+        if (report_) {
+            const bool valid = position >= 0 && position <= 7;
+            report_->withheld.push_back(
+                {f.kp, f.owner, position, valid ? owners[static_cast<std::size_t>(position)] : 0});
+        }
+        return false;
+    }
+    void NoScaling(std::uint16_t selection) {
+        if (report_) report_->invalidScalingSelection = selection;
+    }
 
 protected:
     ~Sink() = default;
+    virtual bool WriteTelegram(Kp id, const WireBytes& d) = 0;
+    virtual OwnerTable& Owners() = 0;
+
+private:
+    SendReport* report_;
 };
 
 /// To the encoder, allocating in the run's table.
 class LinkSink final : public Sink {
 public:
-    explicit LinkSink(Link& link) : link_(link) {}
-    bool Write(Kp id, const WireBytes& d) override { return detail::WriteParameter(link_, id, d); }
-    bool Allocate(std::int32_t position, std::int32_t owner) override {
-        return AllocateIn(statusBitOwners, position, owner);
-    }
+    LinkSink(Link& link, SendReport* report) : Sink(report), link_(link) {}
 
 private:
+    bool WriteTelegram(Kp id, const WireBytes& d) override { return detail::WriteParameter(link_, id, d); }
+    OwnerTable& Owners() override { return statusBitOwners; }
     Link& link_;
 };
 
 /// Into a list, allocating in a table of its own; every telegram "succeeds".
 class PlanSink final : public Sink {
 public:
-    explicit PlanSink(const OwnerTable& owners) : owners_(owners) {}
-    bool Write(Kp id, const WireBytes& d) override {
-        writes.push_back({id, d});
-        return true;
-    }
-    bool Allocate(std::int32_t position, std::int32_t owner) override {
-        return AllocateIn(owners_, position, owner);
-    }
+    explicit PlanSink(const OwnerTable& owners) : Sink(nullptr), owners_(owners) {}
     std::vector<PlannedWrite> writes;
 
 private:
+    bool WriteTelegram(Kp id, const WireBytes& d) override {
+        writes.push_back({id, d});
+        return true;
+    }
+    OwnerTable& Owners() override { return owners_; }
     OwnerTable owners_;
 };
 
@@ -109,14 +132,14 @@ bool SendLimit(Sink& out, int n, const EncoderParameters& p) {
     const auto& value = detail::kLimitValues[static_cast<std::size_t>(n - 1)];
     const auto& bit = detail::kLimitBits[static_cast<std::size_t>(n - 1)];
     if (!WriteValue(out, value.kp, p.*value.value)) return false;
-    if (!out.Allocate(p.*bit.position, bit.owner)) return true;
+    if (!out.Allocate(bit, p)) return true;
     return WriteStatusBit(out, p, bit);
 }
 
 // One status-bit function (item 1 to 5); the overspeed bit brings its threshold along.
 bool SendStatusBitFunction(Sink& out, int item, const EncoderParameters& p) {
     const auto& f = detail::kStatusBitFunctions[static_cast<std::size_t>(item - 1)];
-    if (!out.Allocate(p.*f.position, f.owner)) return true;
+    if (!out.Allocate(f, p)) return true;
     if (!WriteStatusBit(out, p, f)) return false;
     if (item == 1) return WriteValue(out, Kp::OverspeedValue, p.overspeedValue);
     return true;
@@ -205,10 +228,15 @@ bool CountDirection(Sink& out, int item, const EncoderParameters& p) {
 }
 
 bool All(Sink& out, const EncoderParameters& p, std::int32_t extendedMode) {
+    if (!Presets(out, 0, p, extendedMode)) return false;
     // Only the scaling that the selection names is sent; a selection above 2 names none and
-    // ends the send there.
-    return Presets(out, 0, p, extendedMode) && Scaling(out, p.scalingSelection + 1, p) && Limits(out, 0, p) &&
-           DataFormat(out, 0, p) && StatusBits(out, 0, p) && CountDirection(out, 0, p);
+    // ends the send there, without a telegram of its own.
+    if (p.scalingSelection > 2) {
+        out.NoScaling(p.scalingSelection);
+        return false;
+    }
+    return Scaling(out, p.scalingSelection + 1, p) && Limits(out, 0, p) && DataFormat(out, 0, p) &&
+           StatusBits(out, 0, p) && CountDirection(out, 0, p);
 }
 
 bool Send(Sink& out, SendGroup group, int item, const EncoderParameters& p, std::int32_t extendedMode) {
@@ -231,8 +259,8 @@ bool Send(Sink& out, SendGroup group, int item, const EncoderParameters& p, std:
     return false;
 }
 
-bool SendToLink(SendGroup group, int item, const EncoderParameters& p, Link& link) {
-    LinkSink out(link);
+bool SendToLink(SendGroup group, int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    LinkSink out(link, report);
     return Send(out, group, item, p, ExtendedMode);
 }
 }  // namespace
@@ -241,25 +269,27 @@ bool AllocateStatusBit(std::int32_t position, std::int32_t owner) {
     return AllocateIn(statusBitOwners, position, owner);
 }
 
-bool SendPresets(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::Presets, item, p, link);
+bool SendPresets(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::Presets, item, p, link, report);
 }
-bool SendScaling(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::Scaling, item, p, link);
+bool SendScaling(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::Scaling, item, p, link, report);
 }
-bool SendLimits(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::Limits, item, p, link);
+bool SendLimits(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::Limits, item, p, link, report);
 }
-bool SendDataFormat(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::DataFormat, item, p, link);
+bool SendDataFormat(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::DataFormat, item, p, link, report);
 }
-bool SendStatusBits(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::StatusBits, item, p, link);
+bool SendStatusBits(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::StatusBits, item, p, link, report);
 }
-bool SendCountDirection(int item, const EncoderParameters& p, Link& link) {
-    return SendToLink(SendGroup::CountDirection, item, p, link);
+bool SendCountDirection(int item, const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::CountDirection, item, p, link, report);
 }
-bool SendAll(const EncoderParameters& p, Link& link) { return SendToLink(SendGroup::All, 0, p, link); }
+bool SendAll(const EncoderParameters& p, Link& link, SendReport* report) {
+    return SendToLink(SendGroup::All, 0, p, link, report);
+}
 
 std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p,
                                    std::int32_t extendedMode, const std::array<std::int32_t, 8>& owners) {

@@ -120,7 +120,8 @@ TEST_F(CliSeriesTest, RefusedTelegramIsRecordedAsTheFailure) {
     const std::string log = PathOf("serie.log");
     encoder.SetEeprom(1, {0, 0, 9});
     ASSERT_EQ(Run({"program", file, "--store", "--verify", "--log", log}), kExitDevice);
-    EXPECT_EQ(err, "Geber meldet Parameterwert zu klein !\n");
+    // The encoder's reason first, the parameter it refused under it.
+    EXPECT_EQ(err, "Geber meldet Parameterwert zu klein !\nParameter: Schwellwert Überdrehzahl (KP 22)\n");
     EXPECT_NE(out.find(": 01.04: fehlgeschlagen ("), std::string::npos) << out;
     const std::vector<json> lines = LogLines(log);
     ASSERT_EQ(lines.size(), 1u);
@@ -128,6 +129,8 @@ TEST_F(CliSeriesTest, RefusedTelegramIsRecordedAsTheFailure) {
               json::parse(R"({"firmware":"ok","send":"failed","verify":"skipped","store":"skipped"})"));
     EXPECT_EQ(lines[0]["result"], "failed");
     EXPECT_EQ(lines[0]["error"], "Geber meldet Parameterwert zu klein !");
+    EXPECT_EQ(lines[0]["refused"], json::parse(R"({"kp":22,"parameter":"Schwellwert Überdrehzahl"})"));
+    EXPECT_EQ(lines[0]["withheld"], json::array());
     EXPECT_EQ(lines[0]["status"], 1);
     // Nothing was stored.
     EXPECT_FALSE(Sent(encoder, 26));

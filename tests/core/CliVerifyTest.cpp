@@ -22,7 +22,7 @@ TEST_F(CliVerifyOnSimulator, VerifyExitsWithFourForADifference) {
     EXPECT_EQ(Run({"verify", file}), kExitOk) << err << out;
     EXPECT_EQ(out.substr(0, out.find('\n')).find("Parameter"), 0u);
     EXPECT_EQ(out.substr(out.rfind('\n', out.size() - 2) + 1),
-              "58 Parameter: 51 gleich, 0 abweichend, 5 nicht gesendet, 2 nicht lesbar\n");
+              "58 Parameter: 52 gleich, 0 abweichend, 5 nicht gesendet, 1 nicht lesbar\n");
     EXPECT_NE(LineOf("Entprellzeit").find("nicht gesendet: ohne erweiterte Funktionen"), std::string::npos)
         << out;
     for (const sim::Telegram& t : sim.Telegrams()) EXPECT_EQ(t[0], 0x80);

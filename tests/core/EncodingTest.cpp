@@ -2,11 +2,13 @@
 // of the parameter layer that needs no line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <random>
 
 #include "ReplyBlocks.h"
-
 #include "params/Catalogue.h"
 #include "params/Encoding.h"
 #include "params/Operations.h"
@@ -98,18 +100,28 @@ TEST(Encoding, ScalingFactorToWire) {
 }
 
 TEST(Encoding, ScalingFactorFromWire) {
+    // Wire value, read-all's text: the "%010.8f" of the factor where it sends back as the same
+    // value, else the nearest text that does.
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0x7FFFFF, "0.50000000"},
+        {0xFFFFFC, "0.99999988"},
+        {0, "0.00000000"},
+        {1, "0.00000006"},
+        // The factor 0.9164106 as entered goes out as 15374817; its plain text 0.91641062
+        // would come back as 15374818.
+        {15374817, "0.91641061"},
+        // From 0.9999999 on the query shows 1.0, but "1.00000000" sends 0xFFFFFF: the two
+        // values below it keep texts of their own, which send them back.
+        {0xFFFFFD, "0.99999994"},
+        {0xFFFFFE, "0.99999999"},
+        {0xFFFFFF, "1.00000000"},
+        // Bits above the 24 of the wire do not count.
+        {0x1FFFFFF, "1.00000000"}};
     char field[kScalingTextSize];
-    ScalingFactorTextFromWire(0x7FFFFF, field);
-    EXPECT_EQ(FieldString(field), "0.50000000");
-    ScalingFactorTextFromWire(0xFFFFFC, field);
-    EXPECT_EQ(FieldString(field), "0.99999988");
-    ScalingFactorTextFromWire(0xFFFFFD, field);
-    EXPECT_EQ(FieldString(field), "1.00000000");
-    ScalingFactorTextFromWire(0, field);
-    EXPECT_EQ(FieldString(field), "0.00000000");
-    // "1.00000000" goes back out as FF FF FF.
-    ScalingFactorTextFromWire(0xFFFFFD, field);
-    EXPECT_EQ(EncodeUnsigned24(ScalingFactorToWire(field)), (WireBytes{0xFF, 0xFF, 0xFF}));
+    for (auto [u, text] : cases) {
+        ScalingFactorTextFromWire(u, field);
+        EXPECT_EQ(FieldString(field), text) << std::hex << u;
+    }
 
     EXPECT_EQ(ScalingFactorForQuery(0xFFFFFD), 1.0f);
     EXPECT_EQ(ScalingFactorForQuery(0xFFFFFF), 1.0f);
@@ -119,21 +131,56 @@ TEST(Encoding, ScalingFactorFromWire) {
     EXPECT_EQ(ScalingFactorFromWire(1), static_cast<long double>(5.9604652e-8f));
 }
 
-TEST(Encoding, ScalingTextSentBackStaysWithinOneStep) {
-    // The encoder reads with 2^-24 and writes with 2^24 - 1 as its unit, so a factor read and
-    // sent back may move by one step, never more.
-    std::mt19937 rng(7);
+TEST(Encoding, ReadAllsFactorTextSendsBackEveryWireValue) {
+    // Every 24-bit value: read-all's text, sent again, is the very value read; the text is one
+    // of ten characters, within a wire step of the factor read.
     char field[kScalingTextSize];
-    for (int i = 0; i < 20000; ++i) {
-        const std::uint32_t u = rng() & 0xFFFFFF;
+    std::uint32_t mismatches = 0, badTexts = 0, firstBad = 0;
+    for (std::uint32_t u = 0; u <= 0xFFFFFF; ++u) {
         ScalingFactorTextFromWire(u, field);
-        const std::uint32_t sent = ScalingFactorToWire(field);
-        if (u >= 0xFFFFFD) {
-            ASSERT_EQ(sent, 0xFFFFFFu);
+        const bool shaped =
+            (field[0] == '0' || field[0] == '1') && field[1] == '.' &&
+            std::all_of(field + 2, field + kScalingTextSize, [](char c) { return c >= '0' && c <= '9'; });
+        // The text's value in hundred-millionths, against the factor's: within a wire step.
+        long long steps = field[0] - '0';
+        for (std::size_t i = 2; i < kScalingTextSize; ++i) steps = steps * 10 + (field[i] - '0');
+        const long double distance = static_cast<long double>(steps) - ScalingFactorFromWire(u) * 1e8L;
+        const bool near = distance < 5.9604652L && distance > -5.9604652L;
+        if (ScalingFactorToWire(field) != u) {
+            if (mismatches++ == 0 && badTexts == 0) firstBad = u;
+        } else if (!shaped || !near) {
+            if (badTexts++ == 0 && mismatches == 0) firstBad = u;
+        }
+    }
+    EXPECT_EQ(mismatches, 0u) << "first at 0x" << std::hex << firstBad;
+    EXPECT_EQ(badTexts, 0u) << "first at 0x" << std::hex << firstBad;
+}
+
+TEST(Encoding, ReadAllsFactorTextIsPrintfsWhereThatSendsBack) {
+    // Where the plain "%010.8f" of the factor sends back as the value, read-all writes exactly
+    // it; elsewhere the text next to it, one hundred-millionth up or down.
+    std::mt19937 rng(17);
+    char field[kScalingTextSize];
+    int moved = 0;
+    const int samples = 20000;
+    for (int i = 0; i < samples; ++i) {
+        const std::uint32_t u = rng() % 0xFFFFFD;  // below the values that print as 1 or more
+        // "%010.8f" of the factor, which lies below 1 here: "0.dddddddd".
+        char plain[32] = {};
+        std::to_chars(plain, plain + sizeof plain, ScalingFactorFromWire(u), std::chars_format::fixed, 8);
+        ScalingFactorTextFromWire(u, field);
+        if (ScalingFactorToWire(std::string_view(plain, kScalingTextSize)) == u) {
+            ASSERT_EQ(FieldString(field), std::string(plain, kScalingTextSize)) << std::hex << u;
             continue;
         }
-        ASSERT_LE(sent > u ? sent - u : u - sent, 1u) << std::hex << u;
+        ++moved;
+        const double step =
+            ParseScalingFactorText(field) - ParseScalingFactorText(std::string_view(plain, 10));
+        ASSERT_NEAR(std::abs(step), 1e-8, 1e-12) << std::hex << u << " " << plain;
     }
+    // About 4 % of the values read would have moved on their way back.
+    EXPECT_GT(moved, samples / 50);
+    EXPECT_LT(moved, samples / 15);
 }
 
 TEST(Encoding, ActualValueUnderTheThreeRepresentations) {

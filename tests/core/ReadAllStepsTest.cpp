@@ -100,7 +100,10 @@ TEST(ReadAllSteps, ValuesScalingAndSteps) {
     Store(Kp::ScalingFactor, {0xFF, 0xFF, 0xFC}, p);
     EXPECT_EQ(std::string(p.scalingFactorText, 10), "0.99999988");
     EXPECT_EQ(p.stepsForMeasuringSteps, 0x11223344u);
+    // A factor the query shows as 1.0 keeps a text that sends it back as it was read.
     Store(Kp::ScalingFactor, {0xFF, 0xFF, 0xFD}, p);
+    EXPECT_EQ(std::string(p.scalingFactorText, 10), "0.99999994");
+    Store(Kp::ScalingFactor, {0xFF, 0xFF, 0xFF}, p);
     EXPECT_EQ(std::string(p.scalingFactorText, 10), "1.00000000");
 }
 

@@ -6,6 +6,8 @@
 #include <random>
 
 #include "ParamsSimFixture.h"
+#include "doc/SendNotes.h"
+#include "res/Resources.h"
 
 using namespace veltrin;
 using veltrin::test::ParamsOnSimulator;
@@ -213,4 +215,118 @@ TEST_F(ParamsOnSimulator, ParameterSetsOfAnyContentAreSentSafely) {
             ASSERT_LE(owner, 9);
         }
     }
+}
+
+// ---- What a send tells beyond its result ----------------------------------------------------
+
+namespace {
+/// A set the simulated encoder takes whole, with one member changed.
+EncoderParameters With(EncoderParameters p, void (*change)(EncoderParameters&)) {
+    change(p);
+    return p;
+}
+}  // namespace
+
+TEST_F(ParamsOnSimulator, ARefusedSendNamesTheParameterUnderTheEncodersReason) {
+    // A member outside what the encoder takes, the parameter it goes out under, the reason.
+    struct Case {
+        void (*change)(EncoderParameters&);
+        const char* text;
+    };
+    const Case cases[] = {
+        {[](EncoderParameters& q) { q.outputFormat = 7; },
+         "Geber meldet Parameterwert ungültig !\nParameter: Ausgabeformat (KP 37)"},
+        {[](EncoderParameters& q) { q.overspeedValue = 0; },
+         "Geber meldet Parameterwert zu klein !\nParameter: Schwellwert Überdrehzahl (KP 22)"},
+        {[](EncoderParameters& q) { q.bitsS = 40; },
+         "Geber meldet Parameterwert zu groß !\nParameter: Anzahl Bits (KP 21)"},
+        {[](EncoderParameters& q) { q.extPreset2On = 9; },
+         "Geber meldet Parameterwert ungültig !\nParameter: Eingang Externer Preset 2 (KP 33)"},
+        {[](EncoderParameters& q) { q.positionShift = 17; },
+         "Geber meldet Parameterwert zu groß !\nParameter: Shift des Positionswerts (KP 30)"},
+    };
+    for (const Case& c : cases) {
+        SendReport report;
+        EXPECT_FALSE(SendAll(With(p, c.change), link, &report));
+        EXPECT_EQ(SendFailureText(report, link), c.text);
+    }
+    // A single item's send names it the same way.
+    SendReport report;
+    EXPECT_FALSE(SendCountDirection(1, With(p, [](EncoderParameters& q) { q.countDirectionBackward = 2; }),
+                                    link, &report));
+    EXPECT_EQ(RefusedParameterText(report, link), "Parameter: Interne Zählrichtung (KP 38)");
+
+    // No answer is no refusal: the device-error text alone, though the report knows the telegram.
+    sim.SetSilent(true);
+    EXPECT_FALSE(SendPresets(1, p, link, &report));
+    EXPECT_EQ(report.failedWrite, Kp::InternalPreset);
+    EXPECT_EQ(SendFailureText(report, link), "Geber antwortet nicht !");
+    sim.SetSilent(false);
+
+    // In English.
+    ResourceSet english;
+    ASSERT_TRUE(english.LoadFile(VELTRIN_BUILD_DIR "/veltrin.en.txt"));
+    UseResourceSet(&english);
+    EXPECT_FALSE(SendAll(With(p, cases[0].change), link, &report));
+    const std::string text = SendFailureText(report, link);
+    UseResourceSet(nullptr);
+    EXPECT_EQ(text.substr(text.find('\n') + 1), "Parameter: Output format (KP 37)");
+}
+
+TEST_F(ParamsOnSimulator, SendAllNamesTheStatusBitsItWithheld) {
+    p.limit1BitPosition = 3;
+    p.overspeedBitPosition = 3;  // held by limit 1, which goes first
+    p.standstillBitPosition = 5;
+    p.directionBitPosition = 5;  // held by the standstill bit
+    p.parityBitPosition = 9;     // no position at all
+    SendReport report;
+    ASSERT_TRUE(SendAll(p, link, &report));
+    ASSERT_EQ(report.withheld.size(), 3u);
+    const WithheldStatusBit& first = report.withheld[0];
+    EXPECT_EQ(first.kp, Kp::OverspeedBit);
+    EXPECT_EQ(first.owner, 5);
+    EXPECT_EQ(first.position, 3);
+    EXPECT_EQ(first.holder, 1);
+    EXPECT_EQ(report.withheld[1].kp, Kp::ParityBit);
+    EXPECT_EQ(report.withheld[1].holder, 0);
+    EXPECT_EQ(report.withheld[2].kp, Kp::DirectionBit);
+    EXPECT_EQ(report.withheld[2].holder, 6);
+    EXPECT_FALSE(report.failedWrite);
+    EXPECT_EQ(WithheldText(report),
+              "Nicht gesendet, da die Bitposition belegt ist: Überdrehzahl (Bitposition 3, belegt durch "
+              "Grenzwert 1), Parityüberwachung (Bitposition 9 ungültig), Drehrichtung (Bitposition 5, belegt "
+              "durch Stillstandsüberwachung)");
+    // Sent again, the same bits are withheld again; the report starts empty every time.
+    ASSERT_TRUE(SendAll(p, link, &report));
+    EXPECT_EQ(report.withheld.size(), 3u);
+    // Freed positions leave nothing to tell.
+    p.overspeedBitPosition = p.directionBitPosition = p.parityBitPosition = 8;
+    ASSERT_TRUE(SendAll(p, link, &report));
+    EXPECT_TRUE(report.withheld.empty());
+    EXPECT_EQ(WithheldText(report), "");
+}
+
+TEST_F(ParamsOnSimulator, ASelectionThatNamesNoScalingIsTheReasonNotAnOlderError) {
+    // An earlier refusal leaves its error in the link; send-all of a selection above 2 stops
+    // after the presets without a telegram failing, and says so instead.
+    SendReport report;
+    ASSERT_FALSE(SendDataFormat(3, With(p, [](EncoderParameters& q) { q.outputCode = 4; }), link, &report));
+    ASSERT_TRUE(link.deviceError.nakReceived);
+    Take();
+    for (std::uint16_t selection : {3, 255, 65535}) {
+        p.scalingSelection = selection;
+        EXPECT_FALSE(SendAll(p, link, &report));
+        EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39}));
+        EXPECT_EQ(report.invalidScalingSelection, selection);
+        EXPECT_FALSE(report.failedWrite);
+        EXPECT_EQ(SendFailureText(report, link), "Auswahl Skalierung " + std::to_string(selection) +
+                                                     " ist nicht 0, 1 oder 2: nach den Presets wurde nichts "
+                                                     "gesendet.");
+    }
+    // A failed preset is the encoder's failure as ever.
+    sim.NakTelegrams(sim::kAlways, 3);
+    EXPECT_FALSE(SendAll(p, link, &report));
+    EXPECT_FALSE(report.invalidScalingSelection);
+    EXPECT_EQ(SendFailureText(report, link),
+              "Geber meldet Parameterwert zu groß !\nParameter: Interner Preset (KP 1)");
 }

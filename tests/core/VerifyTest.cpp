@@ -80,7 +80,7 @@ TEST_P(VerifyAfterSendAll, FindsNoDifferenceAndNamesWhatWasLeftOut) {
     EXPECT_EQ(r.counts.different, 0) << With(r, VerifyStatus::Different)[0];
     EXPECT_EQ(r.rows.size(), 58u);
     EXPECT_EQ(r.firmware, "01.04");
-    EXPECT_EQ(With(r, VerifyStatus::NotReadable), (Strings{"scalingSelection", "extDirSwitchActiveHigh"}));
+    EXPECT_EQ(With(r, VerifyStatus::NotReadable), Strings{"scalingSelection"});
     Strings notSent = With(r, VerifyStatus::NotSent);
     const Strings scalingLeftOut[] = {
         {"stepsForMeasuringSteps", "measuringSteps", "stepsForRevolutions", "revolutions"},
@@ -110,6 +110,34 @@ TEST_F(VerifyOnSimulator, AParameterChangedInTheEncoderIsTheOnlyDifference) {
     const VerifyResult r = Verify(set);
     EXPECT_EQ(With(r, VerifyStatus::Different), (Strings{"limit3Value", "limit4BitActiveLow"}));
     EXPECT_EQ(Row(r, "limit3Value").encoderValue, std::to_string(set.limit3Value + 1));
+}
+
+TEST_F(VerifyOnSimulator, TheUpDownSwitchingsLevelIsReadFromItsReply) {
+    // The file's level against the encoder's, with the input off and on: only the level
+    // differs, and it is named with both values.
+    struct Case {
+        std::uint16_t on, fileLevel, encoderLevel;
+    };
+    for (const Case c : {Case{0, 0, 1}, Case{1, 1, 0}, Case{1, 1, 1}}) {
+        EncoderParameters set = StartUp();
+        set.extDirSwitchOn = c.on;
+        set.extDirSwitchActiveHigh = c.encoderLevel;
+        ASSERT_TRUE(SendAll(set, link));
+        set.extDirSwitchActiveHigh = c.fileLevel;
+        const VerifyResult r = Verify(set);
+        const VerifyRow& row = Row(r, "extDirSwitchActiveHigh");
+        if (c.fileLevel == c.encoderLevel) {
+            EXPECT_EQ(r.counts.different, 0);
+            EXPECT_EQ(row.status, VerifyStatus::Equal);
+            continue;
+        }
+        EXPECT_EQ(With(r, VerifyStatus::Different), Strings{"extDirSwitchActiveHigh"}) << c.on;
+        EXPECT_EQ(row.encoderValue, c.encoderLevel ? "Aktiv 1" : "Aktiv 0");
+        EXPECT_EQ(row.fileValue, c.fileLevel ? "Aktiv 1" : "Aktiv 0");
+    }
+    // Set behind the program's back: the reply's bit alone decides.
+    sim.SetRam(34, {0, 0, 0x02});
+    EXPECT_EQ(Row(Verify(StartUp()), "extDirSwitchActiveHigh").status, VerifyStatus::Different);
 }
 
 TEST_F(VerifyOnSimulator, ScalingCopiedWithReadAllIsNotSentAndNoDifference) {

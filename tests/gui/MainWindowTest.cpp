@@ -125,6 +125,35 @@ TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MainWindowTest, SendAllTellsWhatItWithheldWhatWasRefusedAndWhyItStopped) {
+    StartOnSimulator();
+    // Status bits withheld: the result first, unchanged, the withheld bits on a second line.
+    encoderParameters.limit2BitPosition = 6;
+    encoderParameters.parityBitPosition = 6;
+    Frame().RunCommand(32779);
+    EXPECT_EQ(Texts(),
+              QStringList{"Alle Daten erfolgreich übertragen !\nNicht gesendet, da die Bitposition "
+                          "belegt ist: Parityüberwachung (Bitposition 6, belegt durch Grenzwert 2)"});
+
+    // A refusal: the encoder's reason, the parameter under it.
+    messages.clear();
+    encoderParameters.parityBitPosition = 8;
+    encoderParameters.ssiConfiguration = 2;
+    Frame().RunCommand(32779);
+    EXPECT_EQ(Texts(),
+              QStringList{"Geber meldet Parameterwert ungültig !\nParameter: SSI Konfiguration (KP 29)"});
+
+    // A selection above 2, after that refusal: the reason of the stop, not the old error.
+    messages.clear();
+    encoderParameters.ssiConfiguration = 0;
+    encoderParameters.scalingSelection = 3;
+    Frame().RunCommand(32779);
+    EXPECT_EQ(
+        Texts(),
+        QStringList{"Auswahl Skalierung 3 ist nicht 0, 1 oder 2: nach den Presets wurde nichts gesendet."});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MainWindowTest, ProgressWindowCountsEveryTelegram) {
     StartOnSimulator();
     {

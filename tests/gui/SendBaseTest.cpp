@@ -112,6 +112,25 @@ TEST_F(SendBase, FailedSendShowsTheDeviceErrorAndKeepsTheValues) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(SendBase, ARefusedSendNamesTheParameterOnASecondLine) {
+    CSendPresetsDialog presets;
+    presets.show();
+    Type(presets, 1052, "5");
+    sim.NakTelegrams(3, 3);  // the next telegram, all three attempts
+    Click(presets, 1053);
+    EXPECT_EQ(messages,
+              QStringList{"Geber meldet Parameterwert zu groß !\nParameter: Interner Preset (KP 1)"});
+    // The scaling dialog the same way, before it closes.
+    messages.clear();
+    sim.NakTelegrams(3, 4);
+    CSendScalingDialog scaling;
+    scaling.show();
+    Click(scaling, 1064);
+    EXPECT_EQ(messages,
+              QStringList{"Geber meldet Parameterwert zu klein !\nParameter: Skalierungsfaktor (KP 8)"});
+    EXPECT_FALSE(scaling.isVisible());
+}
+
 TEST_F(SendBase, HelpSetsTheDialogsTopic) {
     QStringList topics;
     SetHelpHandler([&] { topics << HelpTopic(); });

@@ -122,7 +122,7 @@ TEST_F(VerifyDialogsTest, CompareShowsTheDifferenceAndChangesNothing) {
         EXPECT_EQ(Cell(table, RowOf(table, "Entprellzeit"), ui::CCompareDialog::kColumnStatus),
                   "nicht gesendet: ohne erweiterte Funktionen");
         EXPECT_EQ(dialog.findChild<QLabel*>("2003")->text(),
-                  "58 Parameter: 50 gleich, 1 abweichend, 5 nicht gesendet, 2 nicht lesbar");
+                  "58 Parameter: 51 gleich, 1 abweichend, 5 nicht gesendet, 1 nicht lesbar");
         EXPECT_EQ(dialog.VisibleRows(), 58);
         dialog.OnlyDifferences()->click();
         EXPECT_EQ(dialog.VisibleRows(), 1);

@@ -11,6 +11,7 @@
 
 #include "app/VeltrinApp.h"
 #include "app/VeltrinDoc.h"
+#include "doc/SendNotes.h"
 #include "params/Operations.h"
 #include "params/ReadAllSteps.h"
 #include "ui/common/Ui.h"
@@ -212,11 +213,17 @@ void CMainFrame::OnReadAll() {
 void CMainFrame::OnSendAll() {
     WaitCursor wait;
     bool ok;
+    SendReport report;
     {
         CTransferProgress progress(this, Res("dialog.progress.send"), kSendAllTelegrams);
-        ok = SendAll();
+        ok = SendAll(encoderParameters, TheLink(), &report);
     }
-    ShowMessage(this, ok ? Str(kAllTransferred) : DeviceErrorText());
+    // The result first; under it the refused parameter, and the status bits that were withheld
+    // because another function holds their position.
+    QString text = ok ? Str(kAllTransferred) : QString::fromStdString(SendFailureText(report, TheLink()));
+    if (const std::string withheld = WithheldText(report); !withheld.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(withheld);
+    ShowMessage(this, text);
 }
 
 void CMainFrame::OnDeviceCommand(unsigned question, bool (*operation)(), unsigned success, bool waitFirst) {

@@ -24,8 +24,12 @@ enum : int {
 }  // namespace
 
 CSendCountDirectionDialog::CSendCountDirectionDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenZ\u00e4hlrichtung"), [](int item) { return SendCountDirection(item); },
-                  parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenZ\u00e4hlrichtung"),
+          [](int item, SendReport* report) {
+              return SendCountDirection(item, encoderParameters, TheLink(), report);
+          },
+          parent) {
     AddLabel("internal", 0, 0);
     AddRadio(kForward, 0, 1);
     AddRadio(kBackward, 0, 2);

@@ -41,7 +41,12 @@ constexpr std::uint16_t kShiftLeftBit = 0x100;
 }  // namespace
 
 CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenDatenformat"), [](int item) { return SendDataFormat(item); }, parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenDatenformat"),
+          [](int item, SendReport* report) {
+              return SendDataFormat(item, encoderParameters, TheLink(), report);
+          },
+          parent) {
     int row = 0;
     AddLabel("ssi", row, 0);
     AddRadio(kSsi32, row, 1);

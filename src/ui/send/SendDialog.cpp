@@ -8,6 +8,7 @@
 #include <QValidator>
 #include <cstring>
 
+#include "doc/SendNotes.h"
 #include "link/Link.h"
 #include "params/InputRules.h"
 #include "params/Operations.h"
@@ -66,8 +67,9 @@ bool CSendDialog::SendItem(int item) {
     exchangeFailed_ = false;
     if (!TakeOver()) return false;
     if (!BeforeSend(item)) return false;
-    if (send_ && send_(item)) return true;
-    ShowMessage(this, QString::fromStdString(TheLink().DeviceErrorText()));
+    SendReport report;
+    if (send_ && send_(item, &report)) return true;
+    ShowMessage(this, QString::fromStdString(SendFailureText(report, TheLink())));
     OnSendFailed();
     return false;
 }

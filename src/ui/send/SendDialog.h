@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "params/Operations.h"
 #include "ui/common/ParameterDialog.h"
 
 class QButtonGroup;
@@ -30,8 +31,9 @@ namespace veltrin::ui {
 class CSendDialog : public ParameterDialog {
     Q_OBJECT
 public:
-    /// The group's send operation, called with a button's item number (0: the whole group).
-    using SendOperation = std::function<bool(int item)>;
+    /// The group's send operation, called with a button's item number (0: the whole group) and
+    /// the report it fills.
+    using SendOperation = std::function<bool(int item, SendReport* report)>;
 
     CSendDialog(int dialogId, const QString& helpTopic, SendOperation send, QWidget* parent = nullptr);
     ~CSendDialog() override;
@@ -49,7 +51,8 @@ public:
 
     /// The send handler of every "Senden" and "Alles Senden" button, under the wait cursor:
     /// take-over; on success BeforeSend, then the send operation with this item; a failed send
-    /// shows the device-error text, then OnSendFailed. True when the item was sent.
+    /// shows the device-error text (and the parameter the encoder refused on a second line),
+    /// then OnSendFailed. True when the item was sent.
     bool SendItem(int item);
 
     /// "Schliessen" (and Enter in a field): take-over, then close unless a field's character

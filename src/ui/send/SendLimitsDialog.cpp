@@ -47,7 +47,10 @@ constexpr LimitFields kFields[4] = {
 }  // namespace
 
 CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenEndlagen"), [](int item) { return SendLimits(item); }, parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenEndlagen"),
+          [](int item, SendReport* report) { return SendLimits(item, encoderParameters, TheLink(), report); },
+          parent) {
     AddLabel("bitposition", 0, 2);
     int row = 1;
     int item = 1;

@@ -50,7 +50,11 @@ std::uint16_t ActiveHigh(int levelIndex) { return levelIndex == 0 ? 1 : 0; }
 
 CSendPresetsDialog::CSendPresetsDialog(QWidget* parent)
     : CSendDialog(
-          kDialog, QStringLiteral("SendenPresets"), [](int item) { return SendPresets(item); }, parent) {
+          kDialog, QStringLiteral("SendenPresets"),
+          [](int item, SendReport* report) {
+              return SendPresets(item, encoderParameters, TheLink(), report);
+          },
+          parent) {
     // Columns: label, "Aus"/field, "An"/field, the two levels (extended), "Senden".
     constexpr int kSendColumn = 5;
     int row = 0;

@@ -36,7 +36,11 @@ constexpr std::size_t kFactorBytes = sizeof(EncoderParameters::scalingFactorText
 
 CSendScalingDialog::CSendScalingDialog(QWidget* parent)
     : CSendDialog(
-          kDialog, QStringLiteral("SendenSkalierung"), [](int item) { return SendScaling(item); }, parent) {
+          kDialog, QStringLiteral("SendenSkalierung"),
+          [](int item, SendReport* report) {
+              return SendScaling(item, encoderParameters, TheLink(), report);
+          },
+          parent) {
     int row = 0;
     AddLabel("factor", row, 0);
     AddNumberEdit(kFactor, row, 1, 3);

@@ -42,7 +42,12 @@ enum { kOverspeed, kStandstill, kParity, kEncoderError, kDirection };
 }  // namespace
 
 CSendStatusBitsDialog::CSendStatusBitsDialog(QWidget* parent)
-    : CSendDialog(kDialog, QStringLiteral("SendenStatusbits"), [](int item) { return SendStatusBits(item); }, parent) {
+    : CSendDialog(
+          kDialog, QStringLiteral("SendenStatusbits"),
+          [](int item, SendReport* report) {
+              return SendStatusBits(item, encoderParameters, TheLink(), report);
+          },
+          parent) {
     AddStatic(kOverspeedValueHead, 0, 1);
     AddLabel("bitposition", 0, 2);
     int row = 1;
