@@ -79,7 +79,11 @@ constexpr std::array<Step, kReadAllSteps> kSteps{{
                  }
              }},
     /* 27 */ {Kp::CountDirection, [](const ReplyBlock& r, EncoderParameters& p) { p.countDirectionBackward = Bit(r.b(1), 0); }},
-    /* 28 */ {Kp::ExtDirSwitchInput, [](const ReplyBlock& r, EncoderParameters& p) { p.extDirSwitchOn = Bit(r.b(1), 7); }},
+    // The level too: a backup without it would set the encoder's input back to "aktiv 0".
+    /* 28 */ {Kp::ExtDirSwitchInput, [](const ReplyBlock& r, EncoderParameters& p) {
+                 p.extDirSwitchOn = Bit(r.b(1), 7);
+                 p.extDirSwitchActiveHigh = Bit(r.b(2), 0);   // set: "aktiv 1"
+             }},
     /* 29 */ {Kp::OverspeedValue, [](const ReplyBlock& r, EncoderParameters& p) { p.overspeedValue = r.b(1); }},
     /* 30 */ {Kp::OverspeedBit, [](const ReplyBlock& r, EncoderParameters& p) { StoreStatusBitByte(r.b(1), p, kStatusBitFunctions[0]); }},
     /* 31 */ {Kp::StandstillBit, [](const ReplyBlock& r, EncoderParameters& p) { StoreStatusBitByte(r.b(1), p, kStatusBitFunctions[1]); }},

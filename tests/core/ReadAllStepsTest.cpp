@@ -55,7 +55,7 @@ TEST(ReadAllSteps, FlagsAreZeroOrOneAndInputLevelsAreTakenOver) {
     EXPECT_EQ(p.extPreset2ActiveHigh, 1);
     Store(Kp::ExtDirSwitchInput, {0x80, 0x01, 0}, p);
     EXPECT_EQ(p.extDirSwitchOn, 1);
-    EXPECT_EQ(p.extDirSwitchActiveHigh, 0);  // read-all leaves this level alone
+    EXPECT_EQ(p.extDirSwitchActiveHigh, 1);  // taken too: a backup keeps the encoder's level
     Store(Kp::LengthMeasurement, {0x04, 0, 0}, p);
     EXPECT_EQ(p.lengthMeasurementOn, 1);
     Store(Kp::CountDirection, {0xFF, 0, 0}, p);
@@ -158,7 +158,7 @@ TEST(ReadAllSteps, AnyReplyStoresSafely) {
         for (std::uint16_t flag :
              {p.extPreset1On, p.extPreset2On, p.presetReplyBit5Clear, p.presetReplyBit6Clear,
               p.extPreset1ActiveHigh, p.extPreset2ActiveHigh, p.lengthMeasurementOn, p.ssiConfiguration,
-              p.outputCode, p.countDirectionBackward, p.extDirSwitchOn, p.limit1BitOn, p.limit4BitActiveLow,
+              p.outputCode, p.countDirectionBackward, p.extDirSwitchOn, p.extDirSwitchActiveHigh, p.limit1BitOn, p.limit4BitActiveLow,
               p.directionBitOn, p.parityBitActiveLow})
             ASSERT_LE(flag, 1);
         for (std::int32_t pos : {p.limit1BitPosition, p.limit2BitPosition, p.limit3BitPosition,
@@ -172,7 +172,6 @@ TEST(ReadAllSteps, AnyReplyStoresSafely) {
         ASSERT_LE(p.outputFormat, 3);
         for (char c : p.scalingFactorText) ASSERT_TRUE(c == '.' || (c >= '0' && c <= '9'));
         EXPECT_EQ(p.scalingSelection, before.scalingSelection);
-        EXPECT_EQ(p.extDirSwitchActiveHigh, before.extDirSwitchActiveHigh);
         EXPECT_EQ(p.reserved0, before.reserved0);
         EXPECT_EQ(p.reserved0E, before.reserved0E);
         EXPECT_EQ(p.reserved46, before.reserved46);
