@@ -13,11 +13,14 @@ VELTRIN_PACKAGES=(
   poppler-utils
 )
 
-# For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads) and Wine. Debian's
-# wine64 puts its programs into Wine's library folder, not on PATH.
+# For scripts/test-windows.sh: the MinGW-w64 cross compiler (POSIX threads), Wine with its own
+# fonts (Tahoma, which Wine puts in for the Windows dialog font), NSIS for the installer, and
+# unzip for the portable archive's check. Debian's wine64 puts its programs into Wine's library
+# folder, not on PATH.
 VELTRIN_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64
+  wine64 fonts-wine
+  nsis unzip
 )
 
 veltrin_install_deps() {

@@ -6,6 +6,7 @@
   128.svg/.png  the program icon: the encoder's Gray-code disc on its shaft
   128-N.png     the icon at the sizes of the desktop's icon theme (N = 16 to 256), installed as
                 hicolor icons beside the scalable 128.svg
+  128.ico       the Windows program icon: 16, 24, 32, 48, 64 and 256 pixels, each a PNG inside
 
 Run from anywhere: python3 res/pictures/make_pictures.py. The PNG files are committed, so a
 build needs neither Python nor librsvg.
@@ -162,6 +163,25 @@ def icon():
 
 
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICO_SIZES = (16, 24, 32, 48, 64, 256)
+
+
+def write_ico(path, sizes):
+    """An .ico file of PNG images (Windows Vista and later, Wine), from the 128-N.png files."""
+    import struct
+    images = []
+    for n in sizes:
+        with open(os.path.join(HERE, f"128-{n}.png"), "rb") as f:
+            images.append((n, f.read()))
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, data = b"", b""
+    for n, png in images:
+        side = 0 if n >= 256 else n  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(png), offset + len(data))
+        data += png
+    with open(path, "wb") as f:
+        f.write(header + entries + data)
 
 
 def main():
@@ -179,6 +199,7 @@ def main():
         for n in ICON_SIZES:
             png = os.path.join(HERE, f"128-{n}.png")
             subprocess.run(["rsvg-convert", "-w", str(n), "-h", str(n), "-o", png, svg], check=True)
+    write_ico(os.path.join(HERE, "128.ico"), ICO_SIZES)
 
 
 if __name__ == "__main__":

@@ -20,12 +20,6 @@ QString Text(const char* key) { return QString::fromStdString(ResText(key)); }
 std::vector<QTranslator*> g_translators;
 }  // namespace
 
-QStringList ArgumentsOf(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
 namespace {
 // Qt's own options, which QApplication takes out of the command line when it starts (a style,
 // the platform, ...): they are no unknown options of ours.

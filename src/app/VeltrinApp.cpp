@@ -51,7 +51,8 @@ CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
     ExtendedMode = 0;
     ui::ClearHelpTopic();
     TheLink().linkUsed = false;
-    programFolder = QString::fromStdString(DataFolder());
+    // Qt's separator inside the program, also where Windows gave its own.
+    programFolder = QDir::fromNativeSeparators(QString::fromStdString(DataFolder()));
 }
 
 CVeltrinApp::~CVeltrinApp() {
@@ -90,7 +91,10 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     language = settings_.language;
     if (language != 0) LoadLanguageLibrary();
     // Qt's own texts (standard buttons, file dialogs) in the language of ours.
-    InstallQtTranslations(languageLibraryLoaded);
+    // Beside the program where it brings Qt's translations along (Windows), else Qt's own folder.
+    const QString translations = programFolder + "/translations";
+    InstallQtTranslations(languageLibraryLoaded,
+                          QFileInfo(translations + "/qtbase_de.qm").isFile() ? translations : QString());
 
     // main() has answered --help, --version and a wrong command line; what was understood counts.
     const StartOptions options = ParseStartOptions(commandLine);
