@@ -41,10 +41,11 @@ QStringList ArgumentsOf(int argc, char** argv);
 void WriteCommandLineAnswer(const std::string& out, const std::string& err);
 
 /// Puts Qt's own translations in force for the program's language: German loads "qtbase_de"
-/// and, where present, "qt_de" from Qt's translation folder; English needs none, as Qt's own
+/// and, where present, "qt_de" from the folder "translations" in the data folder where that holds
+/// them (Windows, which has no Qt of its own), else from Qt's translation folder; English needs none, as Qt's own
 /// texts are English. Translations installed by an earlier call are removed first. A missing
 /// translation leaves Qt's English texts. Returns the number of translations installed.
-/// folder: where the translations lie; empty: Qt's translation folder.
+/// folder: where the translations lie; empty: as said.
 int InstallQtTranslations(bool english, const QString& folder = {});
 void RemoveQtTranslations();
 

@@ -91,10 +91,7 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
     language = settings_.language;
     if (language != 0) LoadLanguageLibrary();
     // Qt's own texts (standard buttons, file dialogs) in the language of ours.
-    // Beside the program where it brings Qt's translations along (Windows), else Qt's own folder.
-    const QString translations = programFolder + "/translations";
-    InstallQtTranslations(languageLibraryLoaded,
-                          QFileInfo(translations + "/qtbase_de.qm").isFile() ? translations : QString());
+    InstallQtTranslations(languageLibraryLoaded);
 
     // main() has answered --help, --version and a wrong command line; what was understood counts.
     const StartOptions options = ParseStartOptions(commandLine);
