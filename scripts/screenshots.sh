@@ -4,28 +4,32 @@
 # build under Wine into <build>/screenshots/windows/.
 #   scripts/screenshots.sh            # build folder "build"
 #   VELTRIN_BUILD=build-x scripts/screenshots.sh
+#   VELTRIN_SCREENSHOTS=linux (or windows) scripts/screenshots.sh    # the one side only
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/deps.sh"
 veltrin_install_deps
 build="$(veltrin_build_dir "$root")"
-veltrin_build "$root" "$build" veltrin-shots
-
 out="$build/screenshots"
 mkdir -p "$out"
-# The screenshot program keeps its settings in a folder of its own; nothing of the user's is read.
-for lang in de en; do
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/veltrin-shots" --out "$out" --lang "$lang"
-done
-echo "Screenshots in $out"
+sides="${VELTRIN_SCREENSHOTS:-linux windows}"
+
+if [[ " $sides " == *" linux "* ]]; then
+  veltrin_build "$root" "$build" veltrin-shots
+  # The screenshot program keeps its settings in a folder of its own; nothing of the user's is read.
+  for lang in de en; do
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/veltrin-shots" --out "$out" --lang "$lang"
+  done
+  echo "Screenshots in $out"
+fi
 
 # --- Windows: the same windows from the Windows build under Wine ----------------------------------
 # veltrin-shots.exe is built from the program's code against the static Qt for MinGW (as
 # veltrin.exe) and runs under Wine on a virtual display with the windows platform plugin and the
 # style Qt picks there (windowsvista, which draws the classic look where Wine has no theme). The
 # query and comparison scenes read the Linux veltrin-sim through Wine's COM ports. Into
-# <build>/screenshots/windows/. VELTRIN_SCREENSHOTS_WINDOWS=0 leaves this out.
-[ "${VELTRIN_SCREENSHOTS_WINDOWS:-1}" != 0 ] || exit 0
+# <build>/screenshots/windows/.
+[[ " $sides " == *" windows "* ]] || exit 0
 veltrin_install_windows_deps
 win="$root/build-win"
 qt="$(veltrin_qt_mingw "$root" "$win")"

@@ -188,6 +188,9 @@ for name in "${!com[@]}"; do ln -sfn "$ports/$name" "$WINEPREFIX/dosdevices/${co
 "$wineserver" -p >/dev/null 2>&1
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 
+# No settings of an earlier run (veltrin-cli.exe speaks the language the program's settings name).
+"$wine" reg delete 'HKCU\Software\Veltrin' /f >/dev/null 2>&1 || true
+
 # --- the tests under Wine -------------------------------------------------------------------------
 say "core and COM port tests under Wine"
 export VELTRIN_COM_ENCODER=COM1 VELTRIN_COM_SILENT=COM2 VELTRIN_COM_REFUSING=COM3 VELTRIN_COM_HIGH=COM12
