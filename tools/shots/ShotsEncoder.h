@@ -10,5 +10,7 @@ namespace veltrin::shots {
 std::string QueryEncoderDevice();
 /// A fresh encoder for the comparison scenes.
 std::string CompareEncoderDevice();
+/// The name a USB adapter has on this platform, for the interface dialog's scene.
+std::string ExampleAdapterDevice();
 
 }  // namespace veltrin::shots

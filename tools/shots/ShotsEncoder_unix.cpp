@@ -51,4 +51,6 @@ std::string CompareEncoderDevice() {
     return encoder.DevicePath();
 }
 
+std::string ExampleAdapterDevice() { return "/dev/ttyUSB0"; }
+
 }  // namespace veltrin::shots

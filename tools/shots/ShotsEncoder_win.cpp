@@ -10,4 +10,6 @@ namespace veltrin::shots {
 std::string QueryEncoderDevice() { return qgetenv("VELTRIN_SHOTS_QUERY_PORT").toStdString(); }
 std::string CompareEncoderDevice() { return qgetenv("VELTRIN_SHOTS_COMPARE_PORT").toStdString(); }
 
+std::string ExampleAdapterDevice() { return "COM7"; }
+
 }  // namespace veltrin::shots
