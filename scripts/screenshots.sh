@@ -88,6 +88,8 @@ if [ ! -f "$WINEPREFIX/.veltrin-shots" ]; then
   "$wineserver" -w >/dev/null 2>&1
   touch "$WINEPREFIX/.veltrin-shots"
 fi
+# One server for the run, its output away from ours.
+"$wineserver" -p >/dev/null 2>&1
 ln -sfn "$shots/query" "$WINEPREFIX/dosdevices/com1"
 ln -sfn "$shots/compare" "$WINEPREFIX/dosdevices/com2"
 mkdir -p "$out/windows"

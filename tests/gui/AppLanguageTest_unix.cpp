@@ -14,10 +14,10 @@
 namespace veltrin::test {
 namespace {
 
-using LanguageTest = AppTest;
+using LanguageSettingTest = AppTest;
 
 // The program stores "Language" where the command-line tool looks for it.
-TEST_F(LanguageTest, CommandLineToolReadsTheProgramsLanguageSetting) {
+TEST_F(LanguageSettingTest, CommandLineToolReadsTheProgramsLanguageSetting) {
     const QString file = QSettings("Veltrin", "Veltrin").fileName();
     ASSERT_TRUE(file.endsWith("/Veltrin/Veltrin.conf")) << file.toStdString();
     const QByteArray configHome = QFileInfo(file).dir().absolutePath().section('/', 0, -2).toLocal8Bit();
@@ -38,7 +38,7 @@ TEST_F(LanguageTest, CommandLineToolReadsTheProgramsLanguageSetting) {
         qputenv("XDG_CONFIG_HOME", saved);
 }
 
-TEST_F(LanguageTest, InterfaceDialogShowsWhetherEachDeviceMayBeOpened) {
+TEST_F(LanguageSettingTest, InterfaceDialogShowsWhetherEachDeviceMayBeOpened) {
     StartOnSimulator();
     sim::EncoderSimulator second;
     ASSERT_TRUE(second.Start());
