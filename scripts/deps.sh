@@ -130,12 +130,13 @@ veltrin_qt_mingw() {
 # veltrin_wine_fonts WINE: Wine's own Tahoma, which Wine puts in for the Windows dialog fonts
 # ("MS Shell Dlg", the message font), is known to its GDI but not listed among the fonts a
 # program enumerates (Qt then falls back to the first face it knows, a serif one). Laid into the
-# prefix's fonts ($WINEPREFIX) as a font a user installs.
+# prefix's fonts ($WINEPREFIX) as a font a user installs; Marlett too, the symbols of the window
+# frames Wine draws on its desktop.
 veltrin_wine_fonts() {
   local wine="$1" fonts face
   fonts="$(dpkg -L fonts-wine 2>/dev/null | grep -m1 '/tahoma.ttf$' | xargs -r dirname)"
   [ -n "$fonts" ] || return 0
-  for face in "Tahoma:tahoma.ttf" "Tahoma Bold:tahomabd.ttf"; do
+  for face in "Tahoma:tahoma.ttf" "Tahoma Bold:tahomabd.ttf" "Marlett:marlett.ttf"; do
     [ -f "$fonts/${face#*:}" ] || continue
     cp "$fonts/${face#*:}" "$WINEPREFIX/drive_c/windows/Fonts/"
     "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v "${face%%:*} (TrueType)" \

@@ -323,6 +323,26 @@ expect_run "veltrin.exe --help" 0 '^Usage: veltrin \[options\]' '^$' "$wine" "$w
 expect_run "veltrin.exe --version" 0 '^veltrin 1\.04$' '^$' "$wine" "$win/veltrin.exe" --version
 expect_run "veltrin.exe --bogus" 2 '^$' '^Unknown option: --bogus$' "$wine" "$win/veltrin.exe" --bogus x.ssi
 
+# veltrin.exe itself on the virtual display, on the simulator's COM port: it is still running
+# after its start, and its main window is on Wine's desktop (the desktop alone is one colour).
+say "veltrin.exe started on the virtual display"
+"$wine" "$win/veltrin.exe" --device "${com[gui]^^}" </dev/null >"$win/program.log" 2>&1 &
+program_pid=$!
+sleep 6
+if ! kill -0 "$program_pid" 2>/dev/null; then
+  echo "test-windows: veltrin.exe ended at its start:" >&2
+  tr -d '\r' <"$win/program.log" >&2
+  exit 1
+fi
+import -window root "$win/program-start.png"
+spread="$(convert "$win/program-start.png" -format '%[fx:standard_deviation]' info:)"
+kill "$program_pid" 2>/dev/null || true
+wait "$program_pid" 2>/dev/null || true
+if awk -v s="$spread" 'BEGIN { exit !(s < 0.01) }'; then
+  echo "test-windows: no window of veltrin.exe on the display (build-win/program-start.png)" >&2
+  exit 1
+fi
+
 # --- the portable .zip and the installer -------------------------------------------------------
 version="$(sed -n 's/^project(Veltrin VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 zip="$win/Veltrin-$version-win64.zip"
