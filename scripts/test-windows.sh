@@ -322,6 +322,8 @@ say "veltrin.exe --help, --version and a wrong option"
 expect_run "veltrin.exe --help" 0 '^Usage: veltrin \[options\]' '^$' "$wine" "$win/veltrin.exe" --help
 expect_run "veltrin.exe --version" 0 '^veltrin 1\.04$' '^$' "$wine" "$win/veltrin.exe" --version
 expect_run "veltrin.exe --bogus" 2 '^$' '^Unknown option: --bogus$' "$wine" "$win/veltrin.exe" --bogus x.ssi
+# The command line comes in UTF-16: a name the ANSI code page has no form for stays whole.
+expect_run "veltrin.exe --Ωmega-Übung" 2 '^$' '^Unknown option: --Ωmega-Übung$' "$wine" "$win/veltrin.exe" --Ωmega-Übung
 
 # veltrin.exe itself on the virtual display, on the simulator's COM port: it is still running
 # after its start, and its main window is on Wine's desktop (the desktop alone is one colour).
