@@ -8,6 +8,7 @@
                 hicolor icons beside the scalable 128.svg; 16 and 32 are drawn for their size,
                 pixel by pixel (fewer tracks, every edge of a track on the pixel grid), since the
                 scaled-down disc blurs into grey there
+  128.ico       the Windows program icon: 16, 24, 32, 48, 64 and 256 pixels, each a PNG inside
 
 Run from anywhere: python3 res/pictures/make_pictures.py. The PNG files are committed, so a
 build needs neither Python nor librsvg.
@@ -166,6 +167,25 @@ def icon():
 
 
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICO_SIZES = (16, 24, 32, 48, 64, 256)
+
+
+def write_ico(path, sizes):
+    """An .ico file of PNG images (Windows Vista and later, Wine), from the 128-N.png files."""
+    import struct
+    images = []
+    for n in sizes:
+        with open(os.path.join(HERE, f"128-{n}.png"), "rb") as f:
+            images.append((n, f.read()))
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, data = b"", b""
+    for n, png in images:
+        side = 0 if n >= 256 else n  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(png), offset + len(data))
+        data += png
+    with open(path, "wb") as f:
+        f.write(header + entries + data)
 
 # The small icons drawn for their size: the same picture as 128.svg (dark square, Gray-code disc,
 # shaft, orange index mark), with the disc's tracks a whole number of pixels wide around a centre
@@ -282,6 +302,7 @@ def main():
                 continue
             png = os.path.join(HERE, f"128-{n}.png")
             subprocess.run(["rsvg-convert", "-w", str(n), "-h", str(n), "-o", png, svg], check=True)
+    write_ico(os.path.join(HERE, "128.ico"), ICO_SIZES)
 
 
 if __name__ == "__main__":

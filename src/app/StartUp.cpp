@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <vector>
@@ -19,12 +20,6 @@ QString Text(const char* key) { return QString::fromStdString(ResText(key)); }
 
 std::vector<QTranslator*> g_translators;
 }  // namespace
-
-QStringList ArgumentsOf(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
 
 namespace {
 // Qt's own options, which QApplication takes out of the command line when it starts (a style,
@@ -122,7 +117,12 @@ void RemoveQtTranslations() {
 int InstallQtTranslations(bool english, const QString& folder) {
     RemoveQtTranslations();
     if (english || !QCoreApplication::instance()) return 0;
-    const QString from = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    QString from = folder;
+    if (from.isEmpty()) {
+        // Beside the program where it brings Qt's translations along (Windows), else Qt's own folder.
+        const QString beside = QString::fromStdString(veltrin::DataFolder()) + "/translations";
+        from = QFileInfo::exists(beside + "/qtbase_de.qm") ? beside : QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    }
     for (const char* name : {"qtbase_de", "qt_de"}) {
         auto* translator = new QTranslator;
         if (translator->load(QString::fromLatin1(name), from) &&

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <ostream>
+#include <string>
 
 namespace veltrin::app {
 
@@ -30,14 +31,21 @@ StartOptions ParseStartOptions(const QStringList& arguments);
 /// runs before there is a window or a display.
 int HandleCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err);
 
-/// The arguments of main() as Qt would give them, without an application object.
+/// The arguments of main() as Qt would give them, without an application object; on Windows
+/// from the UTF-16 command line, so that a name like "Ωmega.ssi" stays what it is (StartUp_unix.cpp,
+/// StartUp_win.cpp).
 QStringList ArgumentsOf(int argc, char** argv);
+/// Writes what HandleCommandLine printed: on Linux to standard output and error; on Windows,
+/// where the program has no console of its own, to the handles it was given (a file, a pipe)
+/// and else to the console of the program that started it, in UTF-16, so umlauts show.
+void WriteCommandLineAnswer(const std::string& out, const std::string& err);
 
 /// Puts Qt's own translations in force for the program's language: German loads "qtbase_de"
-/// and, where present, "qt_de" from Qt's translation folder; English needs none, as Qt's own
+/// and, where present, "qt_de" from the folder "translations" in the data folder where that holds
+/// them (Windows, which has no Qt of its own), else from Qt's translation folder; English needs none, as Qt's own
 /// texts are English. Translations installed by an earlier call are removed first. A missing
 /// translation leaves Qt's English texts. Returns the number of translations installed.
-/// folder: where the translations lie; empty: Qt's translation folder.
+/// folder: where the translations lie; empty: as said.
 int InstallQtTranslations(bool english, const QString& folder = {});
 void RemoveQtTranslations();
 

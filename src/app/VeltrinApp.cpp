@@ -59,7 +59,8 @@ CVeltrinApp::CVeltrinApp() : ExtendedMode(veltrin::ExtendedMode) {
     ExtendedMode = 0;
     ui::ClearHelpTopic();
     TheLink().linkUsed = false;
-    programFolder = QString::fromStdString(DataFolder());
+    // Qt's separator inside the program, also where Windows gave its own.
+    programFolder = QDir::fromNativeSeparators(QString::fromStdString(DataFolder()));
 }
 
 CVeltrinApp::~CVeltrinApp() {

@@ -1,7 +1,7 @@
 #pragma once
 // The application under test: a CVeltrinApp started like the program, with message boxes
 // answered from a script, file dialogs and the browser replaced, settings cleared before every
-// test, and (when asked for) the simulated encoder on a pseudo-terminal.
+// test, and (when asked for) the simulated encoder (TestEncoder.h).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <memory>
 
+#include "TestEncoder.h"
 #include "app/VeltrinApp.h"
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
-#include "sim/EncoderSimulator.h"
 #include "tests/TestLinkTiming.h"
 #include "ui/common/Ui.h"
 #include "ui/main/MainFrame.h"
@@ -136,7 +136,7 @@ protected:
     QTemporaryDir folder;
     QElapsedTimer clock;
     std::unique_ptr<app::CVeltrinApp> app;
-    sim::EncoderSimulator sim;
+    TestEncoder sim;
     std::vector<ShownMessage> messages;
     std::vector<QMessageBox::StandardButton> answers;
     QStringList openedHelp;

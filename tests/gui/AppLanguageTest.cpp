@@ -1,11 +1,6 @@
 // One language throughout: Qt's own texts (standard buttons, file dialog) follow the language
-// in force, the help page of that language opens, help without a browser says where the page
-// is, the settings file is the one the command-line tool reads, and the interface dialog tells
-// for each binding whether the device exists and may be opened.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QComboBox>
+// in force, the help page of that language opens, and help without a browser says where the
+// page is (the settings file and the interface dialog's device states: AppLanguageTest_unix.cpp).
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,10 +10,8 @@
 
 #include "AppFixture.h"
 #include "app/StartUp.h"
-#include "link/SerialPort.h"
 #include "res/LanguageChoice.h"
 #include "res/Resources.h"
-#include "ui/main/PortDialog.h"
 
 namespace veltrin::test {
 namespace {
@@ -229,60 +222,6 @@ TEST(HelpPages, EnglishPageHasTheSameAnchorsAsTheGermanOne) {
         ASSERT_TRUE(m.hasMatch()) << page.toStdString();
         EXPECT_TRUE(QFileInfo(QFileInfo(file).dir(), m.captured(1)).isFile()) << page.toStdString();
     }
-}
-
-// The program stores "Language" where the command-line tool looks for it.
-TEST_F(LanguageTest, CommandLineToolReadsTheProgramsLanguageSetting) {
-    const QString file = QSettings("Veltrin", "Veltrin").fileName();
-    ASSERT_TRUE(file.endsWith("/Veltrin/Veltrin.conf")) << file.toStdString();
-    const QByteArray configHome = QFileInfo(file).dir().absolutePath().section('/', 0, -2).toLocal8Bit();
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", configHome);
-    EXPECT_FALSE(StoredLanguageSetting().has_value());
-    ASSERT_TRUE(Start());
-    OnNextModal<QDialog>([](QDialog& dialog) {
-        dialog.findChild<QAbstractButton*>("1152")->click();
-        dialog.accept();
-    });
-    answers = {QMessageBox::Ok};
-    Frame().RunCommand(32791);  // the language dialog stores the choice
-    EXPECT_EQ(StoredLanguageSetting(), std::optional<long long>(1));
-    if (saved.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", saved);
-}
-
-TEST_F(LanguageTest, InterfaceDialogShowsWhetherEachDeviceMayBeOpened) {
-    StartOnSimulator();
-    sim::EncoderSimulator second;
-    ASSERT_TRUE(second.Start());
-    sim::EncoderSimulator third;
-    ASSERT_TRUE(third.Start());
-    CSerialPort holder;
-    holder.SetDeviceOverride(third.DevicePath());
-    ASSERT_TRUE(holder.Open());
-    const QString held = QString("benutzt von Prozess %1 (").arg(QCoreApplication::applicationPid());
-
-    QStringList states;
-    OnNextModal<ui::CPortDialog>([&](ui::CPortDialog& dialog) {
-        auto show = [&](const QString& device) {
-            dialog.DeviceBox(2)->setEditText(device);
-            states << dialog.DeviceState(2);
-        };
-        show("/nonexistent/ttyUSB4");
-        show("/dev/null");
-        show(QString::fromStdString(second.DevicePath()));
-        show(QString::fromStdString(sim.DevicePath()));  // the one this program has open
-        show(QString::fromStdString(third.DevicePath()));
-        EXPECT_NE(dialog.findChild<QLabel*>("Port2State"), nullptr);
-        dialog.reject();
-    });
-    Frame().RunCommand(32780);
-    ASSERT_EQ(states.size(), 5);
-    EXPECT_EQ(states.mid(0, 4), (QStringList{"gibt es nicht", "keine serielle Schnittstelle",
-                                             "vorhanden, kann geöffnet werden", "von Veltrin geöffnet"}));
-    EXPECT_TRUE(states[4].startsWith(held)) << states[4].toStdString();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QPainter>
+#include <QStyle>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,9 +81,8 @@ int main(int argc, char** argv) {
     shots::g_out = out;
     shots::g_language = lang;
 
-    if (lang == "en") {
-        QSettings("Veltrin", "Veltrin").setValue("Global/Language", 1);
-    }
+    // Stored either way: on Windows the settings are the registry's, which outlives the run.
+    QSettings("Veltrin", "Veltrin").setValue("Global/Language", lang == "en" ? 1 : 0);
     app::CVeltrinApp app;
     shots::g_app = &app;
     // No encoder and no serial port: the windows only.
@@ -91,6 +91,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veltrin.en.txt not found beside %s\n", qPrintable(QCoreApplication::applicationFilePath()));
         return 1;
     }
+
+    // What the pictures show: the platform, the style and the font Qt took.
+    const QFontInfo font(QApplication::font());
+    std::printf("platform %s, style %s, font %s %g pt\n", qPrintable(QGuiApplication::platformName()),
+                qPrintable(QApplication::style()->name()), qPrintable(font.family()), font.pointSizeF());
 
     int written = 0;
     for (const shots::Scene& scene : shots::Scenes()) {

@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include "Shots.h"
+#include "ShotsEncoder.h"
 #include "app/VeltrinApp.h"
+#include "link/SerialPort.h"
 #include "ui/main/InfoDialog.h"
 #include "ui/main/LanguageDialog.h"
 #include "ui/main/MainFrame.h"
@@ -73,8 +75,11 @@ VELTRIN_SHOT("password", [] {
 VELTRIN_SHOT("port", [] {
     auto* dialog = new ui::CPortDialog(Owner());
     dialog->SetChoice(0);
-    dialog->SetDevice(1, "", "/dev/ttyS0");
-    dialog->SetDevice(2, "/dev/ttyUSB0", "/dev/ttyS1");
+    // COM 1 on its default device, COM 2 bound to an adapter (ShotsEncoder.h).
+    const CSerialPort port;
+    dialog->SetDevice(1, "", QString::fromStdString(port.DeviceForPort(1)));
+    const QString adapter = QString::fromStdString(ExampleAdapterDevice());
+    dialog->SetDevice(2, adapter, QString::fromStdString(port.DeviceForPort(2)));
     return dialog;
 });
 VELTRIN_SHOT("language", [] {

@@ -1,5 +1,5 @@
 // The scenes of the comparison with the encoder and of the report: a configuration sent to a
-// simulated encoder of their own, then two of its values changed there, so that the dialog
+// simulated encoder of their own (ShotsEncoder.h), then two of its values changed, so that the dialog
 // shows differences, parameters "Alles Senden" leaves out and ones it cannot read.
 #include <QCheckBox>
 #include <cstring>
@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "Shots.h"
+#include "ShotsEncoder.h"
 #include "doc/Report.h"
 #include "doc/Verify.h"
 #include "link/SerialPort.h"
 #include "params/Operations.h"
-#include "sim/EncoderSimulator.h"
 #include "ui/verify/CompareDialog.h"
 #include "ui/verify/ReportDialog.h"
 
@@ -41,21 +41,24 @@ EncoderParameters Document() {
 const VerifyResult& Result() {
     static VerifyResult result = [] {
         VerifyResult r;
-        sim::EncoderSimulator encoder;
-        if (!encoder.Start()) return r;
+        const std::string device = CompareEncoderDevice();
+        if (device.empty()) return r;
         CSerialPort port;
-        port.SetDeviceOverride(encoder.DevicePath());
+        port.SetDeviceOverride(device);
         if (!port.Open()) return r;
         Link link(&port);
         const EncoderParameters document = Document();
         // The send's allocations stay with this scene, not with the program's run.
         const auto runOwners = statusBitOwners;
-        const bool sent = SendAll(document, link);
+        bool sent = SendAll(document, link);
         const auto owners = statusBitOwners;
+        // Then two values changed in the encoder: limit 2 moved, the output code back to binary.
+        EncoderParameters changed = document;
+        changed.limit2Value = -4990;
+        changed.outputCode = 0;
+        sent = sent && SendAll(changed, link);
         statusBitOwners = runOwners;
         if (!sent) return r;
-        encoder.SetRam(18, EncodeSigned24(-4990));  // limit 2 moved in the encoder
-        encoder.SetRam(35, {0, 0, 0});              // and the output code back to binary
         VerifyEncoder(document, 0, owners, r, link);
         port.Close();
         return r;

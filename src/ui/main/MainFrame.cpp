@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QKeySequence>
+#include <QShowEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -48,6 +49,17 @@ CMainFrame::CMainFrame(app::CVeltrinApp& app, QWidget* parent) : QMainWindow(par
     UpdateTitle();
     // Room for the whole form where the screen allows it; scroll bars otherwise.
     resize(view_->FormSize() + QSize(0, menuBar()->sizeHint().height()));
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (fittedToForm_) return;
+    fittedToForm_ = true;
+    // The menu bar's height before it is laid out is a guess (under Windows one pixel short with
+    // its dialog font): once shown, the window grows by what the form still lacks, so that no
+    // scroll bar appears at the first start.
+    const QSize lack = (view_->FormSize() - view_->size()).expandedTo(QSize(0, 0));
+    if (!lack.isNull()) resize(size() + lack);
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int commandId) {

@@ -42,6 +42,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QAction* AddCommand(QMenu* menu, int commandId);
@@ -56,6 +57,7 @@ private:
     QMenu* fileMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
     QList<QAction*> recentActions_;
+    bool fittedToForm_ = false;
 };
 
 }  // namespace veltrin::ui

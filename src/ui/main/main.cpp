@@ -2,7 +2,7 @@
 //   veltrin [--device PATH] [FILE.ssi]      veltrin --help | --version
 // --device uses PATH instead of the chosen COM port for this run; FILE is opened at start.
 #include <QApplication>
-#include <iostream>
+#include <sstream>
 
 #include "app/StartUp.h"
 #include "app/VeltrinApp.h"
@@ -10,9 +10,12 @@
 int main(int argc, char** argv) {
     // --help, --version and a wrong command line are answered before there is a window: they
     // need no display.
-    const int status =
-        veltrin::app::HandleCommandLine(veltrin::app::ArgumentsOf(argc, argv), std::cout, std::cerr);
-    if (status >= 0) return status;
+    std::ostringstream out, err;
+    const int status = veltrin::app::HandleCommandLine(veltrin::app::ArgumentsOf(argc, argv), out, err);
+    if (status >= 0) {
+        veltrin::app::WriteCommandLineAnswer(out.str(), err.str());
+        return status;
+    }
 
     QApplication qapp(argc, argv);
     QApplication::setOrganizationName("Veltrin");

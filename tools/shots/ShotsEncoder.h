@@ -1,0 +1,16 @@
+#pragma once
+// The encoders the scenes read: the device of each, started (or found) on first use and kept for
+// the run; empty when there is none. On Linux simulators in this process (ShotsEncoder_unix.cpp),
+// on Windows the Linux simulators behind COM ports (ShotsEncoder_win.cpp).
+#include <string>
+
+namespace veltrin::shots {
+
+/// The encoder of the query scenes, with values that show every kind of text.
+std::string QueryEncoderDevice();
+/// A fresh encoder for the comparison scenes.
+std::string CompareEncoderDevice();
+/// The name a USB adapter has on this platform, for the interface dialog's scene.
+std::string ExampleAdapterDevice();
+
+}  // namespace veltrin::shots

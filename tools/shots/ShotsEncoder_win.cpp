@@ -1,0 +1,15 @@
+// The scenes' encoders on Windows (under Wine): the Linux veltrin-sim behind the COM ports that
+// scripts/screenshots.sh maps and names, the query scenes' one loaded with the values of a
+// configuration by veltrin-cli send-all.
+#include <QByteArray>
+
+#include "ShotsEncoder.h"
+
+namespace veltrin::shots {
+
+std::string QueryEncoderDevice() { return qgetenv("VELTRIN_SHOTS_QUERY_PORT").toStdString(); }
+std::string CompareEncoderDevice() { return qgetenv("VELTRIN_SHOTS_COMPARE_PORT").toStdString(); }
+
+std::string ExampleAdapterDevice() { return "COM7"; }
+
+}  // namespace veltrin::shots
