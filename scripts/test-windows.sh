@@ -369,6 +369,9 @@ check_imports "$portable/veltrin.exe"
 # The user's folders in the prefix, as Wine names them.
 users="$WINEPREFIX/drive_c/users/${USER:-$(id -un)}"
 target="$users/AppData/Local/Programs/Veltrin"
+# Windows gives every profile %LOCALAPPDATA%\Programs (per-user programs go there); a new Wine
+# prefix has none, and the installer's making it is no file left behind by the uninstaller.
+mkdir -p "$users/AppData/Local/Programs"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Veltrin"
 files_now() { (cd "$WINEPREFIX/drive_c" && find . -iname temp -prune -o -path ./windows -prune -o -print | sort); }
 

@@ -68,7 +68,7 @@ TEST_F(CliVerifyOnSimulator, ReportWithVerifyCarriesTheEncoderAndItsDevice) {
     EXPECT_NE(out.find("Datum: 01.02.2024\nGer\u00e4t: " + device + "\nFirmware Version: 01.04\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("Vergleich mit dem Geber: 58 Parameter: 51 gleich"), std::string::npos) << out;
+    EXPECT_NE(out.find("Vergleich mit dem Geber: 58 Parameter: 52 gleich"), std::string::npos) << out;
     EXPECT_EQ(out.find("Kein Vergleich"), std::string::npos) << out;
     for (const sim::Telegram& t : sim.Telegrams()) EXPECT_EQ(t[0], 0x80);  // read requests only
 

@@ -20,9 +20,8 @@ namespace {
 EncoderParameters Expected(const EncoderParameters& sent, const EncoderParameters& startUp,
                            const EncoderParameters& readBack) {
     EncoderParameters e = sent;
-    // Read-all leaves these alone.
+    // Read-all leaves this alone.
     e.scalingSelection = startUp.scalingSelection;
-    e.extDirSwitchActiveHigh = startUp.extDirSwitchActiveHigh;
     // The encoder reports neither bit 5 nor bit 6 of the preset input.
     e.presetReplyBit5Clear = 1;
     e.presetReplyBit6Clear = 1;
