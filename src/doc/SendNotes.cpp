@@ -7,25 +7,6 @@
 
 namespace veltrin {
 
-namespace {
-/// "%1", "%2", "%3" in text replaced by the arguments, in one pass (an argument may hold "%").
-std::string Fill(const std::string& text, std::initializer_list<std::string> args) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-            const auto n = static_cast<std::size_t>(text[i + 1] - '1');
-            if (n < args.size()) {
-                out += *(args.begin() + n);
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-}  // namespace
-
 std::string ParameterName(Kp kp) { return ResText("send.kp." + std::to_string(KpNumber(kp))); }
 
 std::string StatusBitOwnerText(std::int32_t owner) {
@@ -38,7 +19,7 @@ std::string StatusBitOwnerText(std::int32_t owner) {
 }
 
 std::string RefusedParameterText(Kp kp) {
-    return Fill(ResText("send.refused"), {ParameterName(kp), std::to_string(KpNumber(kp))});
+    return FillArguments(ResText("send.refused"), {ParameterName(kp), std::to_string(KpNumber(kp))});
 }
 
 std::string RefusedParameterText(const SendReport& report, const Link& link) {
@@ -48,7 +29,7 @@ std::string RefusedParameterText(const SendReport& report, const Link& link) {
 
 std::string SendFailureText(const SendReport& report, const Link& link) {
     if (report.invalidScalingSelection)
-        return Fill(ResText("send.scalingSelection"), {std::to_string(*report.invalidScalingSelection)});
+        return FillArguments(ResText("send.scalingSelection"), {std::to_string(*report.invalidScalingSelection)});
     std::string text = link.DeviceErrorText();
     if (const std::string refused = RefusedParameterText(report, link); !refused.empty())
         text += "\n" + refused;
@@ -63,10 +44,10 @@ std::string WithheldText(const SendReport& report) {
         const std::string name = StatusBitOwnerText(w.owner);
         const std::string position = std::to_string(w.position);
         list += w.holder != 0
-                    ? Fill(ResText("send.withheld.taken"), {name, position, StatusBitOwnerText(w.holder)})
-                    : Fill(ResText("send.withheld.invalid"), {name, position});
+                    ? FillArguments(ResText("send.withheld.taken"), {name, position, StatusBitOwnerText(w.holder)})
+                    : FillArguments(ResText("send.withheld.invalid"), {name, position});
     }
-    return Fill(ResText("send.withheld"), {list});
+    return FillArguments(ResText("send.withheld"), {list});
 }
 
 }  // namespace veltrin

@@ -10,22 +10,8 @@ namespace veltrin {
 
 namespace {
 
-// Replaces %1, %2, ... in one pass, so a device path that holds "%2" stays as it is.
 std::string Fill(std::string_view key, std::initializer_list<std::string_view> args) {
-    const std::string text = ResText(key);
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-            std::size_t n = static_cast<std::size_t>(text[i + 1] - '1');
-            if (n < args.size()) {
-                out += *(args.begin() + n);
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
+    return FillArguments(ResText(key), args);
 }
 
 // The group advice makes sense only for a group a user can be put into.

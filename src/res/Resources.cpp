@@ -81,6 +81,22 @@ std::string ResText(std::string_view key) {
 
 std::string ResString(unsigned id) { return ResText(std::to_string(id)); }
 
+std::string FillArguments(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(text[i + 1] - '1');
+            if (n < args.size()) {
+                out += *(args.begin() + n);
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 std::string FormatNumber(std::string text, long long n, std::string_view placeholder) {
     std::size_t at = text.find(placeholder);
     if (at != std::string::npos) text.replace(at, placeholder.size(), std::to_string(n));

@@ -10,6 +10,7 @@
 // n-th top-level menu, "dialog.<id>" for a dialog's title, "dialog.<id>.<control id>" for a
 // control's text (controls without an id use a name, e.g. "dialog.100.version").
 // Escapes in the text: \n line feed, \t tab, \\ backslash. Unknown escapes are kept as they are.
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -47,5 +48,8 @@ std::string ResString(unsigned id);
 /// Replaces the first "%d" in text by n. Texts come from files, so they are never used as a
 /// printf format: a stray "%s" in a language file must not read arbitrary memory.
 std::string FormatNumber(std::string text, long long n, std::string_view placeholder = "%d");
+/// Replaces %1 to %9 in text by the arguments, in one pass: an argument that holds "%2" (a
+/// device path, a file name) stays as it is. A number without its argument stays as written.
+std::string FillArguments(std::string_view text, std::initializer_list<std::string_view> args);
 
 }  // namespace veltrin
