@@ -437,8 +437,10 @@ TEST_F(CliSeriesTest, ScanAsAnUnprivilegedUser) {
 TEST_F(CliSeriesTest, RepeatProgramsEncoderAfterEncoderUntilSigint) {
     const std::string file = File("anlage.ssi", {"limit1Value=-500"});
     const std::string log = PathOf("serie.log");
-    // The line: after each EEPROM store the encoder is taken off and a fresh one comes.
-    encoder.SwapAfterStore(3000);
+    // The line: after each EEPROM store the encoder is taken off and a fresh one comes. Off the
+    // line long enough for the two unanswered looks that tell it gone (about 1.7 s) also on an
+    // overloaded machine that holds the program up now and then.
+    encoder.SwapAfterStore(8000);
     encoder.ClearTelegrams();
     ASSERT_EQ(LineSettingsOf(device, B9600).speed, static_cast<speed_t>(B9600));
     CliChild cli(dir,

@@ -249,8 +249,12 @@ TEST(LinkProcedure, ByteFromTheEncoderDuringTheBlockGivesItUpAndItIsSentAgain) {
     // A character time-out past the longest stall of a loaded machine, so that the block given
     // up in each case is given up for the encoder's byte alone.
     constexpr int kCharTimeoutMs = 700;
-    for (std::size_t position : {std::size_t{0}, std::size_t{3}, block.size()}) {
-        for (const Bytes& stray : {Bytes{NAK}, Bytes{0x55}, Bytes{}}) {
+    const std::pair<std::size_t, Bytes> cases[] = {
+        {0, {NAK}}, {3, {NAK}}, {block.size(), {NAK}}, {0, {DLE}}, {block.size(), {DLE}},
+        {3, {0x55}}, {block.size(), {0x55}}, {3, {}},
+    };
+    for (const auto& [position, stray] : cases) {
+        {
             SCOPED_TRACE("after " + std::to_string(position) + " bytes, " + std::to_string(stray.size()));
             ScriptedChannel channel;
             channel.AnswerAtOnce(true);
