@@ -14,10 +14,6 @@ StderrMessageSink g_stderrSink;
 constexpr int kPauseMs = 5;           // before STX, before the first data byte, before our DLE/NAK
 constexpr int kAfterReplyMs = 30;     // after a confirmed reply, before the next telegram
 
-/// The longest gap between two bytes of a block we send that is surely inside the encoder's
-/// character time-out: half of it, which leaves room for the byte's own time on the line and
-/// an adapter's latency. 0 when the channel has no character time-out.
-int HeldUpLimitMs(int charTimeoutMs) { return charTimeoutMs > 0 ? charTimeoutMs / 2 : 0; }
 
 // Resource ids of the device-error texts.
 constexpr unsigned kTextNoAnswer = 57656;
@@ -87,6 +83,14 @@ bool Link::EncoderSpokeDuringBlock() {
     return true;
 }
 
+bool Link::HeldUpSince(int ch, std::chrono::steady_clock::time_point since) const {
+    // Half the character time-out is surely inside the encoder's: it leaves room for the byte's
+    // own time on the line and an adapter's latency. No time-out on the channel: never.
+    const int charTimeout = timing.charTimeoutMs[Index(ch)];
+    return charTimeout > 0 &&
+           std::chrono::steady_clock::now() - since > std::chrono::milliseconds(charTimeout / 2);
+}
+
 void Link::WriteBlockByte(int ch, std::uint8_t byte) {
     if (blockAbandoned_) return;
     if (EncoderSpokeDuringBlock()) {
@@ -96,10 +100,8 @@ void Link::WriteBlockByte(int ch, std::uint8_t byte) {
     WriteByte(byte);
     // Write returns when the byte has left: a gap measured from one return to the next can only
     // be longer than the one the encoder saw, never shorter.
-    const auto now = std::chrono::steady_clock::now();
-    const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
-    if (limit > 0 && now - lastBlockByte_ > std::chrono::milliseconds(limit)) blockAbandoned_ = true;
-    lastBlockByte_ = now;
+    if (HeldUpSince(ch, lastBlockByte_)) blockAbandoned_ = true;
+    lastBlockByte_ = std::chrono::steady_clock::now();
 }
 
 void Link::SendData(int ch, const std::uint8_t* data, int length, std::uint8_t& acc) {
@@ -124,9 +126,7 @@ bool Link::EndBlock(int ch, std::uint8_t acc) {
     if (!blockAbandoned_ && EncoderSpokeDuringBlock()) blockAbandoned_ = true;
     if (blockAbandoned_) return false;
     WriteByte(acc);
-    const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
-    const bool late =
-        limit > 0 && std::chrono::steady_clock::now() - lastBlockByte_ > std::chrono::milliseconds(limit);
+    const bool late = HeldUpSince(ch, lastBlockByte_);
     deviceError.nakReceived = false;
     // The answer is the next byte, read in the order it came: an encoder that gave up on the
     // block just before its check had come sends its NAK before any DLE.
@@ -150,9 +150,7 @@ bool Link::AwaitStx(int ch) {
     if (ok) {
         WriteByte(DLE);
         // Held up before our DLE went out: the encoder may have announced again meanwhile.
-        const int limit = HeldUpLimitMs(timing.charTimeoutMs[Index(ch)]);
-        if (limit > 0 && std::chrono::steady_clock::now() - stxSeen > std::chrono::milliseconds(limit))
-            stxMayRepeat_ = true;
+        if (HeldUpSince(ch, stxSeen)) stxMayRepeat_ = true;
     }
     return ok;
 }

@@ -138,6 +138,9 @@ private:
     /// One byte of a block after the encoder's DLE: written only while the block is sound
     /// (see blockAbandoned_), and watched for the program being held up.
     void WriteBlockByte(int ch, std::uint8_t byte);
+    /// Whether more than half the character time-out has passed since then: the program was
+    /// held up for longer than the encoder may be sure to wait between two characters.
+    bool HeldUpSince(int ch, std::chrono::steady_clock::time_point since) const;
     /// Whether anything has come from the encoder since its DLE: it sends nothing while it
     /// takes a block but NAK when it gives up on it. Reads it; a NAK sets nakReceived.
     bool EncoderSpokeDuringBlock();
