@@ -19,10 +19,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using veltrin::bench::ByteCounter;
-using veltrin::bench::kSecondsPerByte;
-using veltrin::bench::kOurPausesSeconds;
 using veltrin::bench::kEncoderPausesSeconds;
+using veltrin::bench::kOurPausesSeconds;
 using veltrin::bench::kPausesPerRead;
+using veltrin::bench::kSecondsPerByte;
 
 struct Measure {
     double seconds = 0;
@@ -33,7 +33,8 @@ struct Measure {
 
 // Runs op, which makes `reads` read exchanges, and works out its floor.
 template <typename Op>
-Measure Run(ByteCounter& counter, veltrin::sim::EncoderSimulator& sim, int reads, Op op) {
+Measure Run(const veltrin::Link& link, ByteCounter& counter, veltrin::sim::EncoderSimulator& sim, int reads,
+            Op op) {
     counter.sent = counter.received = 0;
     sim.ResetCounters();
     auto start = Clock::now();
@@ -41,12 +42,13 @@ Measure Run(ByteCounter& counter, veltrin::sim::EncoderSimulator& sim, int reads
     Measure m;
     m.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!ok) {
-        std::fprintf(stderr, "veltrin-bench: the operation failed: %s\n", veltrin::TheLink().DeviceErrorText().c_str());
+        std::fprintf(stderr, "veltrin-bench: the operation failed: %s\n", link.DeviceErrorText().c_str());
         std::exit(1);
     }
     auto c = sim.Counters();
     if (c.badBlocks || c.naksSent || c.naksReceived || c.repliesSent != reads) {
-        std::fprintf(stderr, "veltrin-bench: the line was not clean (bad blocks %d, NAK %d/%d, replies %d of %d)\n",
+        std::fprintf(stderr,
+                     "veltrin-bench: the line was not clean (bad blocks %d, NAK %d/%d, replies %d of %d)\n",
                      c.badBlocks, c.naksSent, c.naksReceived, c.repliesSent, reads);
     }
     m.bytes = counter.sent + counter.received;
@@ -93,45 +95,52 @@ int main(int argc, char** argv) {
     port.SetTrace(&counter);
     // The pseudo-terminal as it is, or with the wire's character times on our side as well.
     veltrin::bench::LineModel line(port);
-    veltrin::Link& link = veltrin::TheLink();
+    veltrin::EncoderSession session;
+    veltrin::Link& link = session.link;
     link.SetPort(modelLine ? static_cast<veltrin::ByteChannel*>(&line) : &port);
-    veltrin::InitEncoderParameters(veltrin::encoderParameters, link);
+    veltrin::InitEncoderParameters(session);
 
-    std::printf("line: %s; 2400 baud 8N1, %.3f ms a byte; pauses of a read exchange: %.0f ms ours + %.0f ms the encoder's\n",
-                modelLine ? "pseudo-terminal with the character times of a wire" : "bare pseudo-terminal",
-                kSecondsPerByte * 1000, kOurPausesSeconds * 1000, kEncoderPausesSeconds * 1000);
+    std::printf(
+        "line: %s; 2400 baud 8N1, %.3f ms a byte; pauses of a read exchange: %.0f ms ours + %.0f ms the "
+        "encoder's\n",
+        modelLine ? "pseudo-terminal with the character times of a wire" : "bare pseudo-terminal",
+        kSecondsPerByte * 1000, kOurPausesSeconds * 1000, kEncoderPausesSeconds * 1000);
 
-    Measure all = Run(counter, sim, 35, [&] { return veltrin::ReadAll(veltrin::encoderParameters, link); });
-    std::printf("read-all: 35 exchanges, %zu bytes (%.3f s on the line), pauses %.3f s ours + %.3f s the encoder's\n",
-                all.bytes, static_cast<double>(all.bytes) * kSecondsPerByte, 35 * kOurPausesSeconds,
-                35 * kEncoderPausesSeconds);
+    Measure all = Run(link, counter, sim, 35, [&] { return veltrin::ReadAll(session); });
+    std::printf(
+        "read-all: 35 exchanges, %zu bytes (%.3f s on the line), pauses %.3f s ours + %.3f s the encoder's\n",
+        all.bytes, static_cast<double>(all.bytes) * kSecondsPerByte, 35 * kOurPausesSeconds,
+        35 * kEncoderPausesSeconds);
 
     // Verify reads the firmware version and then what read-all reads, each KP once.
     veltrin::VerifyResult verified;
-    Measure verify = Run(counter, sim, 36, [&] {
-        return veltrin::VerifyEncoder(veltrin::encoderParameters, 0, veltrin::statusBitOwners, verified, link);
+    Measure verify = Run(link, counter, sim, 36, [&] {
+        return veltrin::VerifyEncoder(session, session.parameters, session.statusBitOwners, verified);
     });
-    std::printf("verify: 36 exchanges, %zu bytes (%.3f s on the line), %.3f of read-all's time, %d differences\n",
-                verify.bytes, static_cast<double>(verify.bytes) * kSecondsPerByte, verify.seconds / all.seconds,
-                verified.counts.different);
+    std::printf(
+        "verify: 36 exchanges, %zu bytes (%.3f s on the line), %.3f of read-all's time, %d differences\n",
+        verify.bytes, static_cast<double>(verify.bytes) * kSecondsPerByte, verify.seconds / all.seconds,
+        verified.counts.different);
 
-    Measure actual = Run(counter, sim, readings, [&] {
+    Measure actual = Run(link, counter, sim, readings, [&] {
         veltrin::ActualValue value;
         for (int i = 0; i < readings; ++i)
-            if (!veltrin::QueryActualValue(value, veltrin::encoderParameters, link)) return false;
+            if (!veltrin::QueryActualValue(session, value)) return false;
         return true;
     });
-    std::printf("actual-value: %d readings, %zu bytes (%.3f s on the line), measured %.3f s, floor %.3f s\n", readings,
-                actual.bytes, static_cast<double>(actual.bytes) * kSecondsPerByte, actual.seconds, actual.floor);
+    std::printf("actual-value: %d readings, %zu bytes (%.3f s on the line), measured %.3f s, floor %.3f s\n",
+                readings, actual.bytes, static_cast<double>(actual.bytes) * kSecondsPerByte, actual.seconds,
+                actual.floor);
 
     link.SetPort(nullptr);
     port.Close();
     sim.Stop();
 
     const double measuredRate = readings / actual.seconds, floorRate = readings / actual.floor;
-    std::printf("read-all: measured %.2f s, floor %.2f s, ratio %.3f\n", all.seconds, all.floor, all.seconds / all.floor);
-    std::printf("actual-value: measured %.1f readings/s, floor %.1f readings/s, ratio %.3f\n", measuredRate, floorRate,
-                measuredRate / floorRate);
+    std::printf("read-all: measured %.2f s, floor %.2f s, ratio %.3f\n", all.seconds, all.floor,
+                all.seconds / all.floor);
+    std::printf("actual-value: measured %.1f readings/s, floor %.1f readings/s, ratio %.3f\n", measuredRate,
+                floorRate, measuredRate / floorRate);
     std::printf("verify: measured %.2f s, floor %.2f s, ratio %.3f\n", verify.seconds, verify.floor,
                 verify.seconds / verify.floor);
     return 0;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "app/AppSession.h"
 #include "bench/Floor.h"
 #include "bench/LineModel.h"
 #include "link/SerialPort.h"
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     port.SetTrace(&counter);
     bench::LineModel line(port);
     TheLink().SetPort(&line);
-    InitEncoderParameters();
+    InitEncoderParameters(TheSession());
 
     // Readings per second of the open display.
     QElapsedTimer clock;
@@ -46,13 +47,16 @@ int main(int argc, char** argv) {
         counter.sent = counter.received = 0;
         clock.start();
         display.show();
-        while (clock.elapsed() < seconds * 1000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        while (clock.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         readings = display.Readings();
         display.reject();
-        if (display.FailedReads() > 0) std::fprintf(stderr, "veltrin-bench-display: %d failed readings\n", display.FailedReads());
+        if (display.FailedReads() > 0)
+            std::fprintf(stderr, "veltrin-bench-display: %d failed readings\n", display.FailedReads());
     }
     const double elapsed = clock.elapsed() / 1000.0;
-    const double bytesPerReading = static_cast<double>(counter.sent + counter.received) / static_cast<double>(readings);
+    const double bytesPerReading =
+        static_cast<double>(counter.sent + counter.received) / static_cast<double>(readings);
     const double floorSeconds = bytesPerReading * bench::kSecondsPerByte + bench::kPausesPerRead;
     const double rate = readings / elapsed, floorRate = 1.0 / floorSeconds;
     // The display rests 10 ms between two readings; the floor with that rest is what it can reach.
@@ -72,17 +76,21 @@ int main(int argc, char** argv) {
             QMetaObject::invokeMethod(close, "click", Qt::QueuedConnection);
         });
         display.exec();
-        closeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - clicked).count();
+        closeMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - clicked).count();
         user.join();
     }
 
     TheLink().SetPort(nullptr);
     port.Close();
     sim.Stop();
-    std::printf("display: %ld readings in %.2f s, %.1f bytes a reading\n", readings, elapsed, bytesPerReading);
-    std::printf("display: Schliessen closed the display %.1f ms after the click (one reading: %.0f ms)\n", closeMs,
-                floorSeconds * 1000);
-    std::printf("display: floor with the 10 ms rest %.2f readings/s, ratio %.3f\n", restFloorRate, rate / restFloorRate);
-    std::printf("display: measured %.2f readings/s, floor %.2f readings/s, ratio %.3f\n", rate, floorRate, rate / floorRate);
+    std::printf("display: %ld readings in %.2f s, %.1f bytes a reading\n", readings, elapsed,
+                bytesPerReading);
+    std::printf("display: Schliessen closed the display %.1f ms after the click (one reading: %.0f ms)\n",
+                closeMs, floorSeconds * 1000);
+    std::printf("display: floor with the 10 ms rest %.2f readings/s, ratio %.3f\n", restFloorRate,
+                rate / restFloorRate);
+    std::printf("display: measured %.2f readings/s, floor %.2f readings/s, ratio %.3f\n", rate, floorRate,
+                rate / floorRate);
     return 0;
 }

@@ -72,12 +72,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veltrin-bench-series: cannot open %s\n", devices[0].c_str());
         return 1;
     }
-    veltrin::Link& link = veltrin::TheLink();
+    veltrin::EncoderSession session;
+    veltrin::Link& link = session.link;
     link.SetPort(&port);
-    veltrin::InitEncoderParameters(veltrin::encoderParameters, link);
-    veltrin::encoderParameters.limit1Value = -500;
+    veltrin::InitEncoderParameters(session);
+    session.parameters.limit1Value = -500;
     start = Clock::now();
-    const veltrin::ProgramOutcome o = veltrin::ProgramEncoder(veltrin::encoderParameters, {true, true}, link);
+    const veltrin::ProgramOutcome o = veltrin::ProgramEncoder(session, {true, true});
     const double programSeconds = SecondsSince(start);
     if (o.result != veltrin::ProgramResult::Programmed) {
         std::fprintf(stderr, "veltrin-bench-series: programming failed: %s\n", o.error.c_str());

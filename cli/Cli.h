@@ -6,6 +6,8 @@
 // Exit status: 0 success, 1 the encoder operation failed (its device-error text on the error
 // stream), 2 usage error, 3 file error, 4 the encoder (or the second file) differs from the
 // file (verify, diff).
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -32,11 +34,14 @@ struct CliHooks {
     std::optional<std::string> reportDate;
     /// The serial devices scan looks at when none are named, instead of the machine's.
     std::optional<std::vector<std::string>> serialDevices;
+    /// Called with every telegram before it goes to an encoder (tests inject faults by it).
+    std::function<void(const std::uint8_t* telegram, int length)> telegramObserver;
 };
 
 /// Runs one command line (without the program name). Blocks for the encoder exchanges the
-/// command makes. Uses the program's one link and parameter set and leaves the link without
-/// port, trace, observer or message sink when it returns.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const CliHooks& hooks = {});
+/// command makes. Every encoder it talks to has an encoder session of its own, made for the
+/// command and gone when it returns; RunCli shares nothing with another run but the resources.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliHooks& hooks = {});
 
 }  // namespace veltrin::cli

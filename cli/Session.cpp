@@ -24,7 +24,8 @@ bool ParseCount(const std::string& s, long long low, long long high, long long& 
     return ec == std::errc() && ptr == end && !s.empty() && value >= low && value <= high;
 }
 
-CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from, const ArgSpec& accepted) {
+CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t from,
+                             const ArgSpec& accepted) {
     auto named = [](const std::vector<std::string>& list, const std::string& a) {
         return std::find(list.begin(), list.end(), a) != list.end();
     };
@@ -68,15 +69,16 @@ void StreamTrace::OnBytes(WireDirection direction, const std::uint8_t* bytes, st
 
 Session::Session(const Options& options, std::ostream& out, std::ostream& err, const CliHooks& hooks)
     : options_(options), out_(out), err_(err), hooks_(hooks), sink_(err), trace_(err) {
-    Link& link = TheLink();
-    InitEncoderParameters(encoderParameters, link);
+    Link& link = encoder_.link;
+    InitEncoderParameters(encoder_);
     if (hooks.timing) link.timing = *hooks.timing;
-    ExtendedMode = options.extended ? 1 : 0;
+    encoder_.extendedMode = options.extended ? 1 : 0;
     link.SetMessageSink(&sink_);
+    link.SetTelegramObserver(hooks.telegramObserver);
 }
 
 Session::~Session() {
-    Link& link = TheLink();
+    Link& link = encoder_.link;
     link.SetTelegramObserver({});
     link.SetMessageSink(nullptr);
     link.SetPort(nullptr);
@@ -84,15 +86,15 @@ Session::~Session() {
     port_.Close();
 }
 
-Link& Session::Encoder() {
+EncoderSession& Session::Encoder() {
     port_.portNumber = options_.port;
     if (!options_.device.empty()) port_.SetDeviceOverride(options_.device);
     if (options_.trace) port_.SetTrace(&trace_);
     // A port that does not open is no error here: the first telegram fails with the port
     // message, which names the device and the reason.
     port_.Open();
-    TheLink().SetPort(&port_);
-    return TheLink();
+    encoder_.link.SetPort(&port_);
+    return encoder_;
 }
 
 bool Session::ReopenEncoderPort() {
@@ -104,7 +106,8 @@ void Session::ShowProgress(const std::string& what, int total) {
     if (!hooks_.progress) return;
     progressShown_ = true;
     auto count = std::make_shared<int>(0);
-    TheLink().SetTelegramObserver([this, what, total, count](const std::uint8_t*, int) {
+    encoder_.link.SetTelegramObserver([this, what, total, count](const std::uint8_t* telegram, int length) {
+        if (hooks_.telegramObserver) hooks_.telegramObserver(telegram, length);
         ++*count;
         err_ << '\r' << what << ": " << *count;
         if (total > 0) err_ << '/' << total;
@@ -113,20 +116,20 @@ void Session::ShowProgress(const std::string& what, int total) {
 }
 
 void Session::EndProgress() {
-    TheLink().SetTelegramObserver({});
+    encoder_.link.SetTelegramObserver(hooks_.telegramObserver);
     if (progressShown_) err_ << '\n';
     progressShown_ = false;
 }
 
 int Session::DeviceFailure() {
     EndProgress();
-    err_ << TheLink().DeviceErrorText() << '\n';
+    err_ << encoder_.link.DeviceErrorText() << '\n';
     return kExitDevice;
 }
 
 int Session::SendFailure(const SendReport& report) {
     EndProgress();
-    err_ << SendFailureText(report, TheLink()) << '\n';
+    err_ << SendFailureText(report, encoder_.link) << '\n';
     return kExitDevice;
 }
 

@@ -15,6 +15,7 @@
 #include "link/Link.h"
 #include "link/SerialPort.h"
 #include "params/EncoderParameters.h"
+#include "params/EncoderSession.h"
 #include "params/Operations.h"
 
 namespace veltrin::cli {
@@ -96,9 +97,12 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    /// Opens the serial port for the encoder commands. A port that does not open is not an
-    /// error here: the first telegram shows the port message and fails.
-    Link& Encoder();
+    /// Opens the serial port for the encoder commands and gives the run's encoder session. A
+    /// port that does not open is not an error here: the first telegram shows the port message
+    /// and fails.
+    EncoderSession& Encoder();
+    /// The run's parameter set (the session's), for the commands that read or write files.
+    EncoderParameters& Parameters() { return encoder_.parameters; }
     /// Closes the encoder's port and opens it again (a USB adapter that was unplugged and came
     /// back); false when it does not open now.
     bool ReopenEncoderPort();
@@ -135,6 +139,7 @@ private:
     StreamSink sink_;
     StreamTrace trace_;
     CSerialPort port_;
+    EncoderSession encoder_;
     bool progressShown_ = false;
 };
 

@@ -10,7 +10,7 @@ namespace veltrin::cli {
 
 namespace {
 
-int RunDeviceCommand(Session& s, const CommandArgs& c, bool (*command)(Link&)) {
+int RunDeviceCommand(Session& s, const CommandArgs& c, bool (*command)(EncoderSession&)) {
     ExpectPositional(c, 0);
     return command(s.Encoder()) ? kExitOk : s.DeviceFailure();
 }
@@ -23,30 +23,26 @@ int CmdActual(Session& s, const CommandArgs& c) {
     if (auto count = c.Option("--count"))
         if (!ParseCount(*count, 1, std::numeric_limits<long long>::max(), n))
             throw UsageError{Text("cli.error.badCount", *count)};
-    Link& link = s.Encoder();
+    EncoderSession& encoder = s.Encoder();
     for (long long i = 0; i < n; ++i) {
         ActualValue a;
-        if (!QueryActualValue(a, encoderParameters, link)) return s.DeviceFailure();
+        if (!QueryActualValue(encoder, a)) return s.DeviceFailure();
         if (c.Has("--json")) {
-            Print(s.out(), Json{{"statusBits", a.statusBits}, {"dataBits", a.dataBits}, {"value", a.value}}, true);
+            Print(s.out(), Json{{"statusBits", a.statusBits}, {"dataBits", a.dataBits}, {"value", a.value}},
+                  true);
         } else {
-            s.out() << "value = " << a.value << "  dataBits = " << a.dataBits << "  statusBits = " << a.statusBits << '\n';
+            s.out() << "value = " << a.value << "  dataBits = " << a.dataBits
+                    << "  statusBits = " << a.statusBits << '\n';
         }
-        s.out().flush();   // one reading a line, as it comes
+        s.out().flush();  // one reading a line, as it comes
     }
     return kExitOk;
 }
 
-int CmdEepromStore(Session& s, const CommandArgs& c) {
-    return RunDeviceCommand(s, c, [](Link& l) { return StoreToEeprom(l); });
-}
+int CmdEepromStore(Session& s, const CommandArgs& c) { return RunDeviceCommand(s, c, StoreToEeprom); }
 
-int CmdEepromLoad(Session& s, const CommandArgs& c) {
-    return RunDeviceCommand(s, c, [](Link& l) { return LoadFromEeprom(l); });
-}
+int CmdEepromLoad(Session& s, const CommandArgs& c) { return RunDeviceCommand(s, c, LoadFromEeprom); }
 
-int CmdRamDefaults(Session& s, const CommandArgs& c) {
-    return RunDeviceCommand(s, c, [](Link& l) { return SetRamDefaults(l); });
-}
+int CmdRamDefaults(Session& s, const CommandArgs& c) { return RunDeviceCommand(s, c, SetRamDefaults); }
 
 }  // namespace veltrin::cli

@@ -14,8 +14,10 @@ Json ParametersValue(const EncoderParameters& p) {
     Json m = Json::object();
     for (const auto& f : kParameterFields) {
         const std::string name(f.name);
-        if (f.kind == FieldKind::Text) m[name] = Text8(FieldText(p, f));
-        else m[name] = static_cast<long long>(FieldNumber(p, f));
+        if (f.kind == FieldKind::Text)
+            m[name] = Text8(FieldText(p, f));
+        else
+            m[name] = static_cast<long long>(FieldNumber(p, f));
     }
     return m;
 }
@@ -70,13 +72,13 @@ std::string CheckedValue(const ParameterField& field, const std::string& typed) 
 
 int CmdDefaults(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
-    return s.WriteFileFrom(c.positional[0], encoderParameters);
+    return s.WriteFileFrom(c.positional[0], s.Parameters());
 }
 
 int CmdShow(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
-    if (int rc = s.ReadFileInto(c.positional[0], encoderParameters)) return rc;
-    Print(s.out(), ParametersValue(encoderParameters), c.Has("--json"));
+    if (int rc = s.ReadFileInto(c.positional[0], s.Parameters())) return rc;
+    Print(s.out(), ParametersValue(s.Parameters()), c.Has("--json"));
     return kExitOk;
 }
 
@@ -95,13 +97,14 @@ int CmdSet(Session& s, const CommandArgs& c) {
         assignments.emplace_back(field, CheckedValue(*field, a.substr(eq + 1)));
     }
     const std::string& path = c.positional[0];
-    if (int rc = s.ReadFileInto(path, encoderParameters)) return rc;
+    if (int rc = s.ReadFileInto(path, s.Parameters())) return rc;
     for (const auto& [field, value] : assignments) {
-        if (field->kind == FieldKind::Text) SetFieldText(encoderParameters, *field, value);
+        if (field->kind == FieldKind::Text)
+            SetFieldText(s.Parameters(), *field, value);
         else
-            SetFieldNumber(encoderParameters, *field, static_cast<std::uint32_t>(*WholeNumber(value)));
+            SetFieldNumber(s.Parameters(), *field, static_cast<std::uint32_t>(*WholeNumber(value)));
     }
-    return s.WriteFileFrom(path, encoderParameters);
+    return s.WriteFileFrom(path, s.Parameters());
 }
 
 }  // namespace veltrin::cli

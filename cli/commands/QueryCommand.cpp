@@ -27,12 +27,12 @@ Json FourChars(const std::array<char, 4>& c) { return Text8(std::string(c.begin(
 Json Bytes4(const std::array<std::uint8_t, 4>& b) { return Json::array({b[0], b[1], b[2], b[3]}); }
 
 // Each reader fills the value of its group; false when the encoder operation failed.
-bool Presets(Link& link, Json& result) {
+bool Presets(EncoderSession& encoder, Json& result) {
     std::array<char, 4> version{};
     // As the presets dialog: the firmware first; a failed read shows 0000 and goes on.
-    if (!QueryFirmwareVersion(version, link)) version = {'0', '0', '0', '0'};
+    if (!QueryFirmwareVersion(encoder, version)) version = {'0', '0', '0', '0'};
     PresetsQueryResult r;
-    if (!QueryPresets(r, link)) return false;
+    if (!QueryPresets(encoder, r)) return false;
     result = Json{{"internalPreset", r.internalPreset},
                   {"extPreset1", r.extPreset1},
                   {"extPreset2", r.extPreset2},
@@ -49,9 +49,9 @@ bool Presets(Link& link, Json& result) {
     return true;
 }
 
-bool Scaling(Link& link, Json& result) {
+bool Scaling(EncoderSession& encoder, Json& result) {
     ScalingQueryResult r;
-    if (!QueryScaling(r, link)) return false;
+    if (!QueryScaling(encoder, r)) return false;
     // The factor as read-all stores it (and set takes it back); the one steps value of the
     // encoder stands for both steps members, as read-all fills both.
     char factor[kScalingTextSize];
@@ -64,9 +64,9 @@ bool Scaling(Link& link, Json& result) {
     return true;
 }
 
-bool Limits(Link& link, Json& result) {
+bool Limits(EncoderSession& encoder, Json& result) {
     LimitsQueryResult r;
-    if (!QueryLimits(r, link)) return false;
+    if (!QueryLimits(encoder, r)) return false;
     result = Json::object();
     for (std::size_t i = 0; i < 4; ++i) {
         const std::string limit = "limit" + std::to_string(i + 1);
@@ -76,9 +76,9 @@ bool Limits(Link& link, Json& result) {
     return true;
 }
 
-bool DataFormat(Link& link, Json& result) {
+bool DataFormat(EncoderSession& encoder, Json& result) {
     DataFormatQueryResult r;
-    if (!QueryDataFormat(r, link)) return false;
+    if (!QueryDataFormat(encoder, r)) return false;
     result = Json{{"ssiConfiguration", r.ssi32Bit != 0 ? 0 : 1},
                   {"bitsTotal", r.bitsTotal},
                   {"nibbleS", r.nibbleS},
@@ -92,18 +92,18 @@ bool DataFormat(Link& link, Json& result) {
     return true;
 }
 
-bool CountDirection(Link& link, Json& result) {
+bool CountDirection(EncoderSession& encoder, Json& result) {
     CountDirectionQueryResult r;
-    if (!QueryCountDirection(r, link)) return false;
+    if (!QueryCountDirection(encoder, r)) return false;
     result = Json{{"countDirectionBackward", Flag(r.backward)},
                   {"extDirSwitchOn", Flag(r.extSwitchOn)},
                   {"extDirSwitchActiveHigh", Flag(r.extSwitchActiveBit)}};
     return true;
 }
 
-bool StatusBits(Link& link, Json& result) {
+bool StatusBits(EncoderSession& encoder, Json& result) {
     StatusBitsQueryResult r;
-    if (!QueryStatusBits(r, link)) return false;
+    if (!QueryStatusBits(encoder, r)) return false;
     result = Json::object();
     for (std::size_t i = 0; i < 4; ++i) AddStatusBit(result, "limit" + std::to_string(i + 1), r.limit[i]);
     AddStatusBit(result, "overspeed", r.overspeed);
@@ -115,23 +115,23 @@ bool StatusBits(Link& link, Json& result) {
     return true;
 }
 
-bool Firmware(Link& link, Json& result) {
+bool Firmware(EncoderSession& encoder, Json& result) {
     std::array<char, 4> version{};
-    if (!QueryFirmwareVersion(version, link)) return false;
+    if (!QueryFirmwareVersion(encoder, version)) return false;
     result = Json{{"firmwareVersion", FourChars(version)}};
     return true;
 }
 
-bool ConfigRegisterValues(Link& link, Json& result) {
+bool ConfigRegisterValues(EncoderSession& encoder, Json& result) {
     ConfigRegisters r;
-    if (!QueryConfigRegisters(r, link)) return false;
+    if (!QueryConfigRegisters(encoder, r)) return false;
     result = Json{{"kp14", Bytes4(r.kp14)}, {"kp15", Bytes4(r.kp15)}};
     return true;
 }
 
 struct Group {
     std::string_view name;
-    bool (*read)(Link& link, Json& result);
+    bool (*read)(EncoderSession& encoder, Json& result);
 };
 
 constexpr std::array<Group, 8> kGroups{{

@@ -87,7 +87,8 @@ struct ProgramFile {
 };
 
 /// One encoder's line of the record.
-Json Record(std::time_t when, const std::string& device, const ProgramFile& file, const ProgramOutcome& o) {
+Json Record(std::time_t when, const std::string& device, const ProgramFile& file, bool extended,
+            const ProgramOutcome& o) {
     Json steps = Json::object();
     for (ProgramStep step : kProgramSteps)
         if (o.Step(step) != StepResult::NotRequested) steps[StepName(step)] = StepResultName(o.Step(step));
@@ -112,7 +113,7 @@ Json Record(std::time_t when, const std::string& device, const ProgramFile& file
                 {"firmware", OrNull(o.firmware)},
                 {"file", file.path},
                 {"sha256", file.sha256},
-                {"extended", ExtendedMode != 0},
+                {"extended", extended},
                 {"steps", std::move(steps)},
                 {"differences", std::move(differences)},
                 {"result", ProgramResultName(o.result)},
@@ -139,10 +140,10 @@ std::string LogErrorText(const std::string& path, int error) {
 /// Programs the encoder that is on the line now: a line on the output, the reason of a failure
 /// on the error stream, the record in the log. Returns the encoder's status; logOk turns false
 /// when its record could not be written, and logErrno then holds why.
-int ProgramOne(Session& s, Link& link, const ProgramFile& file, const ProgramRequest& request,
+int ProgramOne(Session& s, EncoderSession& encoder, const ProgramFile& file, const ProgramRequest& request,
                std::ofstream* log, bool& logOk, int& logErrno) {
     const std::time_t when = std::time(nullptr);
-    const ProgramOutcome o = ProgramEncoder(encoderParameters, request, link);
+    const ProgramOutcome o = ProgramEncoder(encoder, request);
     const std::string device = s.EncoderDevice();
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", o.seconds);
@@ -157,9 +158,9 @@ int ProgramOne(Session& s, Link& link, const ProgramFile& file, const ProgramReq
         s.err() << Text("cli.warning", WithheldText(sent)) << '\n';
     if (log) {
         // One write a line, flushed at once: a line is either there whole or not at all.
-        const std::string line =
-            Record(when, device, file, o).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
-            "\n";
+        const std::string line = Record(when, device, file, encoder.extendedMode != 0, o)
+                                     .dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
+                                 "\n";
         errno = 0;
         log->write(line.data(), static_cast<std::streamsize>(line.size()));
         log->flush();
@@ -228,10 +229,11 @@ int CmdProgram(Session& s, const CommandArgs& c) {
             return kExitFile;
         }
     }
-    const ConfigFileResult read = ReadProgramFile(file.path, encoderParameters, file.sha256);
+    const ConfigFileResult read = ReadProgramFile(file.path, s.Parameters(), file.sha256);
     if (!read.ok()) return s.FileFailure(read, file.path);
 
-    Link& link = s.Encoder();
+    EncoderSession& encoder = s.Encoder();
+    Link& link = encoder.link;
     StopOnSignal stop(link);
     std::ofstream* record = logPath ? &log : nullptr;
     bool logOk = true;
@@ -242,7 +244,7 @@ int CmdProgram(Session& s, const CommandArgs& c) {
     };
 
     if (!repeat) {
-        const int status = ProgramOne(s, link, file, request, record, logOk, logErrno);
+        const int status = ProgramOne(s, encoder, file, request, record, logOk, logErrno);
         return logOk ? status : logFailure();
     }
 
@@ -256,7 +258,7 @@ int CmdProgram(Session& s, const CommandArgs& c) {
     while (logOk) {
         s.err() << Text("cli.program.waiting", s.EncoderDevice()) << '\n';
         if (!AwaitEncoder(link, true, kPollIntervalMs, nullptr, reopen)) break;
-        const int status = ProgramOne(s, link, file, request, record, logOk, logErrno);
+        const int status = ProgramOne(s, encoder, file, request, record, logOk, logErrno);
         if (status == kExitOk) {
             ++programmed;
         } else {

@@ -9,21 +9,21 @@ namespace veltrin::cli {
 int CmdReadAll(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
     if (auto base = c.Option("--base"))
-        if (int rc = s.ReadFileInto(*base, encoderParameters)) return rc;
-    Link& link = s.Encoder();
+        if (int rc = s.ReadFileInto(*base, s.Parameters())) return rc;
+    EncoderSession& encoder = s.Encoder();
     s.ShowProgress("read-all", kReadAllSteps);
-    if (!ReadAll(encoderParameters, link)) return s.DeviceFailure();
+    if (!ReadAll(encoder)) return s.DeviceFailure();
     s.EndProgress();
-    return s.WriteFileFrom(c.positional[0], encoderParameters);
+    return s.WriteFileFrom(c.positional[0], s.Parameters());
 }
 
 int CmdSendAll(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
-    if (int rc = s.ReadFileInto(c.positional[0], encoderParameters)) return rc;
-    Link& link = s.Encoder();
+    if (int rc = s.ReadFileInto(c.positional[0], s.Parameters())) return rc;
+    EncoderSession& encoder = s.Encoder();
     s.ShowProgress("send-all", 0);
     SendReport report;
-    const bool ok = SendAll(encoderParameters, link, &report);
+    const bool ok = SendAll(encoder, &report);
     const int status = ok ? kExitOk : s.SendFailure(report);
     s.EndProgress();
     // Status bits whose position another function holds went out as no telegram: said here, so

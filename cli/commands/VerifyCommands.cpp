@@ -63,7 +63,7 @@ Json RowsValue(const VerifyResult& r, const Sides& sides) {
 int Show(Session& s, const CommandArgs& c, const VerifyResult& r, Json head, const Sides& sides) {
     if (c.Has("--json")) {
         const VerifyCounts& n = r.counts;
-        head["extended"] = ExtendedMode != 0;
+        head["extended"] = s.options().extended;
         head["parameters"] = RowsValue(r, sides);
         head["summary"] = Json{{"parameters", n.Total()},
                                {"equal", n.equal},
@@ -80,9 +80,9 @@ int Show(Session& s, const CommandArgs& c, const VerifyResult& r, Json head, con
 /// Reads the encoder and compares it with the parameter set (read from the file before): true
 /// when the comparison ran.
 bool CompareWithEncoder(Session& s, VerifyResult& result) {
-    Link& link = s.Encoder();
+    EncoderSession& encoder = s.Encoder();
     s.ShowProgress("verify", 36);
-    if (!VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result, link)) return false;
+    if (!VerifyEncoder(encoder, encoder.parameters, encoder.statusBitOwners, result)) return false;
     s.EndProgress();
     return true;
 }
@@ -93,7 +93,7 @@ int CmdVerify(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
     const std::string& path = c.positional[0];
     // The file first: one that cannot be read sends and reads nothing.
-    if (int rc = s.ReadFileInto(path, encoderParameters)) return rc;
+    if (int rc = s.ReadFileInto(path, s.Parameters())) return rc;
     VerifyResult result;
     if (!CompareWithEncoder(s, result)) return s.DeviceFailure();
     return Show(s, c, result, Json{{"file", Text8(path)}, {"firmware", result.firmware}}, kFileAndEncoder);
@@ -102,10 +102,10 @@ int CmdVerify(Session& s, const CommandArgs& c) {
 int CmdDiff(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 2);
     // Each file on the start-up values, as send-all reads it.
-    EncoderParameters first = encoderParameters, second = encoderParameters;
+    EncoderParameters first = s.Parameters(), second = s.Parameters();
     if (int rc = s.ReadFileInto(c.positional[0], first)) return rc;
     if (int rc = s.ReadFileInto(c.positional[1], second)) return rc;
-    const VerifyResult result = CompareConfigurations(first, second, ExtendedMode);
+    const VerifyResult result = CompareConfigurations(first, second, s.options().extended ? 1 : 0);
     return Show(s, c, result, Json{{"file1", Text8(c.positional[0])}, {"file2", Text8(c.positional[1])}},
                 kTwoFiles);
 }
@@ -113,14 +113,14 @@ int CmdDiff(Session& s, const CommandArgs& c) {
 int CmdReport(Session& s, const CommandArgs& c) {
     ExpectPositional(c, 1);
     const std::string& path = c.positional[0];
-    if (int rc = s.ReadFileInto(path, encoderParameters)) return rc;
+    if (int rc = s.ReadFileInto(path, s.Parameters())) return rc;
     // With --verify the sheet carries the encoder's values: a comparison that cannot run gives
     // no sheet (exit status 1), one that finds a difference gives it with exit status 4.
     VerifyResult result;
     const bool verify = c.Has("--verify");
     if (verify && !CompareWithEncoder(s, result)) return s.DeviceFailure();
     const std::string date = s.hooks().reportDate ? *s.hooks().reportDate : ReportDate(std::time(nullptr));
-    const ReportInput input{encoderParameters, path, date, verify ? &result : nullptr,
+    const ReportInput input{s.Parameters(), path, date, verify ? &result : nullptr,
                             verify ? s.EncoderDevice() : std::string()};
     s.out() << (c.Has("--html") ? ReportHtml(input) : ReportText(input));
     return verify && result.HasDifferences() ? kExitDifferences : kExitOk;

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "app/AppSession.h"
 #include "app/StartUp.h"
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
@@ -127,7 +128,7 @@ bool CVeltrinApp::InitInstance(const QStringList& commandLine) {
 
     // The start-up values come first, so that a configuration named on the command line
     // keeps the values it was saved with.
-    InitEncoderParameters();
+    InitEncoderParameters(TheSession());
 
     const QStringList& files = options.files;
     if (!files.isEmpty()) {
@@ -160,9 +161,7 @@ QString CVeltrinApp::DocTypeField(int field) {
     return field >= 1 && field <= fields.size() ? fields[field - 1] : QString();
 }
 
-QString CVeltrinApp::FileFilter() {
-    return DocTypeField(4) + ";;" + ui::Str(kAllFilesFilter);
-}
+QString CVeltrinApp::FileFilter() { return DocTypeField(4) + ";;" + ui::Str(kAllFilesFilter); }
 
 QString CVeltrinApp::RunFileDialog(FileDialogKind kind, const QString& proposedName) {
     const QString title = ui::Str(kind == FileDialogKind::Open ? kOpenTitle : kSaveAsTitle);
@@ -245,7 +244,8 @@ void CVeltrinApp::OnPortSettings() {
     if (serialPort.IsOpen()) dialog.SetOpenDevice(QString::fromStdString(serialPort.DeviceName()));
     dialog.SetScanPort(&serialPort);
     for (int n = 1; n <= CSettings::kBindablePorts; ++n)
-        dialog.SetDevice(n, settings_.portDevice[n - 1], QString::fromStdString(CSerialPort().DeviceForPort(n)));
+        dialog.SetDevice(n, settings_.portDevice[n - 1],
+                         QString::fromStdString(CSerialPort().DeviceForPort(n)));
     if (dialog.exec() != QDialog::Accepted) return;
     for (int n = 1; n <= CSettings::kBindablePorts; ++n) {
         const QString device = dialog.Device(n);
@@ -260,8 +260,8 @@ void CVeltrinApp::OnLanguage() {
     dialog.SetChoice(language);
     if (dialog.exec() != QDialog::Accepted) return;
     const int index = dialog.Choice();
-    if (index != language &&
-        ui::ShowMessage(mainFrame_, ui::Str(kRestartQuestion), QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    if (index != language && ui::ShowMessage(mainFrame_, ui::Str(kRestartQuestion),
+                                             QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     // The restart closes this instance: unsaved changes are asked about first.
     if (!doc_->SaveModified()) return;

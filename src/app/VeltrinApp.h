@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/AppSession.h"
 #include "app/Settings.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
@@ -141,7 +142,7 @@ private:
     CSettings settings_;
     MessageBoxSink messageSink_;
     std::unique_ptr<CVeltrinDoc> doc_;
-    ui::CMainFrame* mainFrame_ = nullptr;   // owned; deleted with the application object
+    ui::CMainFrame* mainFrame_ = nullptr;  // owned; deleted with the application object
     QStringList recentFiles_;
 };
 

@@ -2,8 +2,9 @@
 
 #include <QFileInfo>
 
-#include "doc/ConfigFile.h"
+#include "app/AppSession.h"
 #include "app/VeltrinApp.h"
+#include "doc/ConfigFile.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/main/MainFrame.h"
@@ -11,9 +12,9 @@
 namespace veltrin::app {
 
 namespace {
-constexpr unsigned kAskStoreEeprom = 57666;     // "Sollen die Daten im EEPROM gespeichert werden?"
+constexpr unsigned kAskStoreEeprom = 57666;  // "Sollen die Daten im EEPROM gespeichert werden?"
 constexpr unsigned kConfirmStoreEeprom = 57667;
-constexpr unsigned kAskSaveFile = 57668;        // "Sollen die Daten in einer Datei gespeichert werden ?"
+constexpr unsigned kAskSaveFile = 57668;  // "Sollen die Daten in einer Datei gespeichert werden ?"
 
 // The core takes paths as UTF-8 on every platform (on Windows it hands them to the wide API).
 std::string LocalPath(const QString& path) { return path.toStdString(); }
@@ -127,7 +128,7 @@ bool CVeltrinDoc::CanClose() {
         bool stored;
         {
             ui::WaitCursor wait;
-            stored = StoreToEeprom();
+            stored = StoreToEeprom(TheSession());
         }
         if (!stored) ui::ShowMessage(Owner(), QString::fromStdString(TheLink().DeviceErrorText()));
     }

@@ -36,8 +36,13 @@ void Set(ProgramOutcome& o, ProgramStep step, StepResult r) { o.steps[static_cas
 
 }  // namespace
 
-ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest& request, Link& link) {
+ProgramOutcome ProgramEncoder(EncoderSession& session, const ProgramRequest& request) {
+    Link& link = session.link;
+    const EncoderParameters& set = session.parameters;
     ProgramOutcome o;
+    auto begin = [&](ProgramStep step) {
+        if (request.stepStarted) request.stepStarted(step);
+    };
     const auto start = std::chrono::steady_clock::now();
     for (ProgramStep s : kProgramSteps) Set(o, s, StepResult::Skipped);
     if (!request.verify) Set(o, ProgramStep::Verify, StepResult::NotRequested);
@@ -59,15 +64,17 @@ ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest
         return finish(ProgramResult::Failed);
     };
 
+    begin(ProgramStep::Firmware);
     std::array<char, 4> firmware{};
-    if (!QueryFirmwareVersion(firmware, link)) return fail(ProgramStep::Firmware);
+    if (!QueryFirmwareVersion(session, firmware)) return fail(ProgramStep::Firmware);
     o.firmware = FirmwareVersionText(firmware, true);
     Set(o, ProgramStep::Firmware, StepResult::Ok);
 
-    statusBitOwners.fill(0);
-    const std::array<std::int32_t, 8> ownersBefore = statusBitOwners;
+    begin(ProgramStep::Send);
+    session.statusBitOwners.fill(0);
+    const StatusBitOwners ownersBefore = session.statusBitOwners;
     SendReport report;
-    const bool sent = SendAll(set, link, &report);
+    const bool sent = SendAll(session, &report);
     o.withheld = report.withheld;
     if (!sent && report.invalidScalingSelection && !link.StopRequested()) {
         // No telegram failed: the error state of the link is older than this send.
@@ -82,8 +89,9 @@ ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest
     Set(o, ProgramStep::Send, StepResult::Ok);
 
     if (request.verify) {
+        begin(ProgramStep::Verify);
         VerifyResult verify;
-        if (!VerifyEncoder(set, ExtendedMode, ownersBefore, verify, link)) return fail(ProgramStep::Verify);
+        if (!VerifyEncoder(session, set, ownersBefore, verify)) return fail(ProgramStep::Verify);
         for (const VerifyRow& row : verify.rows)
             if (row.status == VerifyStatus::Different) o.differences.push_back(row);
         if (verify.HasDifferences()) {
@@ -94,7 +102,8 @@ ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest
     }
 
     if (request.store) {
-        if (!StoreToEeprom(link)) return fail(ProgramStep::Store);
+        begin(ProgramStep::Store);
+        if (!StoreToEeprom(session)) return fail(ProgramStep::Store);
         Set(o, ProgramStep::Store, StepResult::Ok);
     }
     return finish(ProgramResult::Programmed);

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ enum class ProgramResult : std::uint8_t { Programmed, Failed, Differences, Inter
 struct ProgramRequest {
     bool verify = false;
     bool store = false;
+    /// Called as each step begins (a live display shows it); from the programming thread.
+    std::function<void(ProgramStep)> stepStarted;
 };
 
 struct ProgramOutcome {
@@ -59,16 +62,16 @@ struct ProgramOutcome {
     std::optional<Kp> refused;
     /// The status bits the send withheld because their position has another owner.
     std::vector<WithheldStatusBit> withheld;
-    double seconds = 0;                  ///< from the first telegram to the last
+    double seconds = 0;  ///< from the first telegram to the last
 
     StepResult Step(ProgramStep s) const { return steps[static_cast<std::size_t>(s)]; }
 };
 
-/// Programs the encoder on the link from set: the steps above, with the extended functions and
-/// the status-bit table of the run (ExtendedMode, statusBitOwners). The table is cleared first:
-/// a new encoder holds nothing this run has sent. Blocks for the exchanges: about 2 s for the
-/// send, 5.5 s for the verify at 2400 baud; up to 1.7 s when no encoder answers.
-ProgramOutcome ProgramEncoder(const EncoderParameters& set, const ProgramRequest& request, Link& link);
+/// Programs the session's encoder from its parameter set: the steps above, with the session's
+/// extended mode and status-bit table. The table is cleared first: a new encoder holds nothing
+/// this session has sent. Blocks for the exchanges: about 2 s for the send, 5.5 s for the
+/// verify at 2400 baud; up to 1.7 s when no encoder answers.
+ProgramOutcome ProgramEncoder(EncoderSession& session, const ProgramRequest& request);
 
 /// Reads the configuration file for programming into p, and the SHA-256 of the bytes it holds.
 /// The set is taken from the very bytes that were hashed, so the record names what was sent

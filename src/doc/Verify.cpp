@@ -371,8 +371,10 @@ std::vector<ParameterLine> DescribeConfiguration(const EncoderParameters& set) {
     return lines;
 }
 
-bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode, const Owners& owners,
-                   VerifyResult& result, Link& link) {
+bool VerifyEncoder(EncoderSession& session, const EncoderParameters& set, const Owners& owners,
+                   VerifyResult& result) {
+    Link& link = session.link;
+    const std::int32_t extendedMode = session.extendedMode;
     result = {};
     // Only read requests go out; they are no reason for the close check to offer the EEPROM.
     KeepLinkUsed keep(link);

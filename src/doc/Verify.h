@@ -29,6 +29,7 @@
 #include "link/Link.h"
 #include "params/Catalogue.h"
 #include "params/EncoderParameters.h"
+#include "params/EncoderSession.h"
 
 namespace veltrin {
 
@@ -79,15 +80,16 @@ struct VerifyResult {
 /// The parameters of a set, labelled, in the dialogs' order (the groups as in the menus).
 std::vector<ParameterLine> DescribeConfiguration(const EncoderParameters& set);
 
-/// Reads the firmware version and every parameter read-all reads, each KP once, and compares
-/// them with what "Alles Senden" of set would write with extendedMode and the status-bit
-/// owners given (a copy takes the allocations; nothing is sent, set is not changed, the link's
-/// linkUsed flag is as it was before). A failed read ends it with false (the reason in the
+/// Reads the firmware version and every parameter read-all reads, each KP once, from the
+/// session's encoder, and compares them with what "Alles Senden" of set would write with the
+/// session's extended mode and the status-bit owners given (a copy takes the allocations;
+/// nothing is sent, set and the session's parameter set are not changed, the link's linkUsed
+/// flag is as it was before). A failed read ends it with false (the reason in the
 /// link's DeviceErrorState) and result empty; only a failed reply of the position shift, which
 /// read-all forgives, leaves that row NotReadable. Blocks for 36 read exchanges (about 5.5 s at
 /// 2400 baud).
-bool VerifyEncoder(const EncoderParameters& set, std::int32_t extendedMode,
-                   const std::array<std::int32_t, 8>& owners, VerifyResult& result, Link& link = TheLink());
+bool VerifyEncoder(EncoderSession& session, const EncoderParameters& set, const StatusBitOwners& owners,
+                   VerifyResult& result);
 
 /// The same comparison between two sets, the second standing for the encoder after its own
 /// "Alles Senden" (both with extendedMode and a free status-bit table). Its values show in

@@ -11,13 +11,12 @@ namespace veltrin {
 namespace {
 StderrMessageSink g_stderrSink;
 
-constexpr int kPauseMs = 5;           // before STX, before the first data byte, before our DLE/NAK
-constexpr int kAfterReplyMs = 30;     // after a confirmed reply, before the next telegram
-
+constexpr int kPauseMs = 5;        // before STX, before the first data byte, before our DLE/NAK
+constexpr int kAfterReplyMs = 30;  // after a confirmed reply, before the next telegram
 
 // Resource ids of the device-error texts.
 constexpr unsigned kTextNoAnswer = 57656;
-constexpr unsigned kTextDataError = 57657;   // error numbers 0 to 5: 57657 to 57662
+constexpr unsigned kTextDataError = 57657;  // error numbers 0 to 5: 57657 to 57662
 constexpr unsigned kTextUnknownError = 57663;
 constexpr unsigned kTextPortNotOpen = 57670;
 }  // namespace
@@ -27,11 +26,6 @@ void StderrMessageSink::ShowMessage(const std::string& text) { std::fprintf(stde
 Link::Link(ByteChannel* port) : port_(port), messages_(&g_stderrSink) {}
 
 void Link::SetMessageSink(MessageSink* sink) { messages_ = sink ? sink : &g_stderrSink; }
-
-Link& TheLink() {
-    static Link link;
-    return link;
-}
 
 bool Link::WriteByte(std::uint8_t byte) {
     linkUsed = true;
@@ -111,7 +105,8 @@ void Link::SendData(int ch, const std::uint8_t* data, int length, std::uint8_t& 
         WriteBlockByte(ch, data[i]);
         if (data[i] == DLE)
             WriteBlockByte(ch, DLE);  // doubled; the pair cancels in the block check
-        else acc ^= data[i];
+        else
+            acc ^= data[i];
     }
 }
 
@@ -169,9 +164,9 @@ bool Link::ReceiveBlock(int ch, ReplyBlock& block) {
             continue;
         }
         if (!ReadChar(ch, c, charTimeout)) break;
-        if (c == DLE) continue;   // a doubled DLE: one data byte, outside the block check
+        if (c == DLE) continue;  // a doubled DLE: one data byte, outside the block check
         if (c != ETX) break;
-        --count;   // the DLE of DLE ETX is no data
+        --count;  // the DLE of DLE ETX is no data
         if (!ReadChar(ch, c, charTimeout)) break;
         if (c != static_cast<std::uint8_t>(acc ^ DLE ^ ETX)) break;
         block.count = static_cast<std::uint8_t>(count);

@@ -10,9 +10,9 @@
 // at most its time-outs; nothing is left buffered on the line side except what the encoder
 // has not sent yet.
 //
-// The program has one Link (TheLink()) on its one serial port; it holds the records that the
-// whole run shares: LinkTiming, ReplyBlock, DeviceErrorState and linkUsed. Tests and the
-// simulator make links of their own.
+// A Link holds the records its exchanges share: LinkTiming, ReplyBlock, DeviceErrorState and
+// linkUsed. Each encoder session has one on its own port; links share nothing, so several may
+// run side by side, one thread each.
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -57,8 +57,8 @@ struct ReplyBlock {
 };
 
 struct DeviceErrorState {
-    bool nakReceived = false;    ///< the last failed send ended on the encoder's NAK
-    std::int32_t errorNumber = 0;   ///< the encoder's reason for it, 0 when fetching failed
+    bool nakReceived = false;      ///< the last failed send ended on the encoder's NAK
+    std::int32_t errorNumber = 0;  ///< the encoder's reason for it, 0 when fetching failed
 };
 
 /// How the link shows its one message of its own (the port that is not open).
@@ -133,7 +133,10 @@ public:
     std::string DeviceErrorText() const;
 
 private:
-    static int Index(int ch) { int c = ch & 0x0F; return c > 2 ? 2 : c; }
+    static int Index(int ch) {
+        int c = ch & 0x0F;
+        return c > 2 ? 2 : c;
+    }
     bool WriteByte(std::uint8_t byte);
     /// One byte of a block after the encoder's DLE: written only while the block is sound
     /// (see blockAbandoned_), and watched for the program being held up.
@@ -162,8 +165,5 @@ private:
     std::function<void(const std::uint8_t*, int)> telegramObserver_;
     const std::atomic<bool>* stop_ = nullptr;
 };
-
-/// The program's one link.
-Link& TheLink();
 
 }  // namespace veltrin

@@ -4,11 +4,13 @@
 
 namespace veltrin {
 
-bool StoreToEeprom(Link& link) { return detail::SendCommand(link, Kp::StoreToEeprom); }
-bool LoadFromEeprom(Link& link) { return detail::SendCommand(link, Kp::LoadFromEeprom); }
-bool SetRamDefaults(Link& link) { return detail::SendCommand(link, Kp::SetRamDefaults); }
+bool StoreToEeprom(EncoderSession& session) { return detail::SendCommand(session.link, Kp::StoreToEeprom); }
+bool LoadFromEeprom(EncoderSession& session) { return detail::SendCommand(session.link, Kp::LoadFromEeprom); }
+bool SetRamDefaults(EncoderSession& session) { return detail::SendCommand(session.link, Kp::SetRamDefaults); }
 
-bool QueryActualValue(ActualValue& result, const EncoderParameters& p, Link& link) {
+bool QueryActualValue(EncoderSession& session, ActualValue& result) {
+    Link& link = session.link;
+    const EncoderParameters& p = session.parameters;
     result.statusBits = "0000000X";
     result.dataBits = "00000000 00000000 00000000";
     if (!detail::ReadParameter(link, Kp::ActualValue)) return false;

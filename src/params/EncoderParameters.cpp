@@ -2,15 +2,12 @@
 
 #include <cstring>
 
-#include "params/Operations.h"
+#include "params/EncoderSession.h"
 
 namespace veltrin {
 
-EncoderParameters encoderParameters{};
-std::int32_t ExtendedMode = 0;
-std::array<std::int32_t, 8> statusBitOwners{};
-
-void InitEncoderParameters(EncoderParameters& p, Link& link) {
+void InitEncoderParameters(EncoderSession& session) {
+    Link& link = session.link;
     // Channels 0 and 1: three attempts, 200 ms between the characters of a block, 550 ms for
     // the partner's STX or DLE. Channel 2 is not used and stays zero.
     for (int ch = 0; ch < 2; ++ch) {
@@ -22,8 +19,12 @@ void InitEncoderParameters(EncoderParameters& p, Link& link) {
     link.timing.charTimeoutMs[2] = 0;
     link.timing.handshakeTimeoutMs[2] = 0;
 
-    statusBitOwners.fill(0);
+    session.statusBitOwners.fill(0);
+    session.parameters = DefaultEncoderParameters();
+}
 
+EncoderParameters DefaultEncoderParameters() {
+    EncoderParameters p;
     std::memset(&p, 0, sizeof p);
     p.presetReplyBit5Clear = 1;
     p.presetReplyBit6Clear = 1;
@@ -45,6 +46,7 @@ void InitEncoderParameters(EncoderParameters& p, Link& link) {
     p.bitsU = 12;
     p.bitsTotal = 24;
     p.overspeedValue = 100;
+    return p;
 }
 
 }  // namespace veltrin

@@ -1,5 +1,5 @@
 #pragma once
-// EncoderParameters: the one parameter set of the run, exactly 196 bytes. Configuration files
+// EncoderParameters: a parameter set of the encoder, exactly 196 bytes. Configuration files
 // store these bytes unchanged, so every member's offset and width below is a file format.
 // Multi-byte members are little-endian in files whatever the host: the file code converts.
 #include <cstddef>
@@ -23,7 +23,7 @@ struct EncoderParameters {
     std::int32_t presetOffset;
     std::uint32_t debounceTime;
     std::uint16_t lengthMeasurementOn;
-    char scalingFactorText[10];   // decimal text; no terminator when it has 10 characters
+    char scalingFactorText[10];  // decimal text; no terminator when it has 10 characters
     std::uint32_t stepsForMeasuringSteps;
     std::uint32_t measuringSteps;
     std::uint32_t stepsForRevolutions;
@@ -45,7 +45,7 @@ struct EncoderParameters {
     std::int32_t limit4BitPosition;
     std::uint16_t limit4BitOn;
     std::uint16_t limit4BitActiveLow;
-    std::int32_t limit1Value;   // behind the other three limits; the file keeps this order
+    std::int32_t limit1Value;  // behind the other three limits; the file keeps this order
     std::uint16_t ssiConfiguration;
     std::uint16_t reserved7A;
     std::uint16_t numberRepresentation;
@@ -73,7 +73,7 @@ struct EncoderParameters {
     std::int32_t directionBitPosition;
     std::uint16_t directionBitOn;
     std::uint16_t directionBitActiveLow;
-    std::uint16_t positionShift;   // bits 0-7 the amount, bit 8 set: "links"
+    std::uint16_t positionShift;  // bits 0-7 the amount, bit 8 set: "links"
     std::uint16_t reservedC2;
 };
 
@@ -109,8 +109,5 @@ static_assert(offsetof(EncoderParameters, parityBitPosition) == 168);
 static_assert(offsetof(EncoderParameters, encoderErrorBitPosition) == 176);
 static_assert(offsetof(EncoderParameters, directionBitPosition) == 184);
 static_assert(offsetof(EncoderParameters, positionShift) == 192);
-
-/// The run's parameter set.
-extern EncoderParameters encoderParameters;
 
 }  // namespace veltrin

@@ -35,7 +35,7 @@ bool FirmwareCharacters(const ReplyBlock& reply, std::array<char, 4>& version);
 /// One status-bit function's members and its place on the wire.
 struct StatusBitFunction {
     Kp kp;
-    std::int32_t owner;  // its entry in statusBitOwners
+    std::int32_t owner;  // its entry in StatusBitOwners
     std::int32_t EncoderParameters::*position;
     std::uint16_t EncoderParameters::*on;
     std::uint16_t EncoderParameters::*activeLow;

@@ -25,7 +25,8 @@ bool ReadStatusBit(Link& link, Kp id, StatusBitQuery& out) {
 }
 }  // namespace
 
-bool QueryPresets(PresetsQueryResult& r, Link& link) {
+bool QueryPresets(EncoderSession& session, PresetsQueryResult& r) {
+    Link& link = session.link;
     const ReplyBlock& reply = link.replyBlock;
     if (!ReadParameter(link, Kp::InternalPreset)) return false;
     r.internalPreset = DecodeSigned24(reply);
@@ -60,11 +61,13 @@ bool detail::FirmwareCharacters(const ReplyBlock& reply, std::array<char, 4>& ve
     return digits;
 }
 
-bool QueryFirmwareVersion(std::array<char, 4>& version, Link& link) {
+bool QueryFirmwareVersion(EncoderSession& session, std::array<char, 4>& version) {
+    Link& link = session.link;
     return ReadParameter(link, Kp::FirmwareVersion) && detail::FirmwareCharacters(link.replyBlock, version);
 }
 
-bool QueryScaling(ScalingQueryResult& r, Link& link) {
+bool QueryScaling(EncoderSession& session, ScalingQueryResult& r) {
+    Link& link = session.link;
     const ReplyBlock& reply = link.replyBlock;
     if (!ReadParameter(link, Kp::ScalingFactor)) return false;
     r.factorWire = DecodeUnsigned24(reply);
@@ -78,7 +81,8 @@ bool QueryScaling(ScalingQueryResult& r, Link& link) {
     return true;
 }
 
-bool QueryLimits(LimitsQueryResult& r, Link& link) {
+bool QueryLimits(EncoderSession& session, LimitsQueryResult& r) {
+    Link& link = session.link;
     // The encoder numbers the limit values 1, 3, 2, 4 (KP 16 to 19); the record keeps 1 to 4.
     static constexpr std::array<std::pair<Kp, int>, 4> kValues{
         {{Kp::Limit1Value, 0}, {Kp::Limit3Value, 2}, {Kp::Limit2Value, 1}, {Kp::Limit4Value, 3}}};
@@ -91,7 +95,8 @@ bool QueryLimits(LimitsQueryResult& r, Link& link) {
     return true;
 }
 
-bool QueryDataFormat(DataFormatQueryResult& r, Link& link) {
+bool QueryDataFormat(EncoderSession& session, DataFormatQueryResult& r) {
+    Link& link = session.link;
     const ReplyBlock& reply = link.replyBlock;
     if (!ReadParameter(link, Kp::SsiConfiguration)) return false;
     r.ssi32Bit = reply.b(2) & 0x08;
@@ -117,7 +122,8 @@ bool QueryDataFormat(DataFormatQueryResult& r, Link& link) {
     return true;
 }
 
-bool QueryConfigRegisters(ConfigRegisters& r, Link& link) {
+bool QueryConfigRegisters(EncoderSession& session, ConfigRegisters& r) {
+    Link& link = session.link;
     if (!ReadParameter(link, Kp::ConfigRegisters1)) return false;
     for (std::size_t i = 0; i < 4; ++i) r.kp14[i] = link.replyBlock.b(static_cast<int>(i) + 1);
     if (!ReadParameter(link, Kp::ConfigRegisters2)) return false;
@@ -125,7 +131,8 @@ bool QueryConfigRegisters(ConfigRegisters& r, Link& link) {
     return true;
 }
 
-bool QueryCountDirection(CountDirectionQueryResult& r, Link& link) {
+bool QueryCountDirection(EncoderSession& session, CountDirectionQueryResult& r) {
+    Link& link = session.link;
     if (!ReadParameter(link, Kp::CountDirection)) return false;
     r.backward = link.replyBlock.b(1) & 0x01;
     if (!ReadParameter(link, Kp::ExtDirSwitchInput)) return false;
@@ -134,7 +141,8 @@ bool QueryCountDirection(CountDirectionQueryResult& r, Link& link) {
     return true;
 }
 
-bool QueryStatusBits(StatusBitsQueryResult& r, Link& link) {
+bool QueryStatusBits(EncoderSession& session, StatusBitsQueryResult& r) {
+    Link& link = session.link;
     for (std::size_t i = 0; i < detail::kLimitBits.size(); ++i)
         if (!ReadStatusBit(link, detail::kLimitBits[i].kp, r.limit[i])) return false;
     if (!ReadParameter(link, Kp::OverspeedValue)) return false;

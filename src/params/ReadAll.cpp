@@ -115,16 +115,19 @@ bool ReadAllReplies(Link& link, const std::function<void(int step, const ReplyBl
     // The shift comes last and is optional: a request that fails ends read-all with false,
     // a reply that fails is handed on as none.
     if (!detail::RequestRead(link, ReadAllStepKp(kReadAllSteps))) return false;
-    take(kReadAllSteps, detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)) ? &link.replyBlock : nullptr);
+    take(kReadAllSteps,
+         detail::ReceiveReadReply(link, ReadAllStepKp(kReadAllSteps)) ? &link.replyBlock : nullptr);
     return true;
 }
 
-bool ReadAll(EncoderParameters& p, Link& link) {
-    return ReadAllReplies(link, [&p](int step, const ReplyBlock* reply) {
+bool ReadAll(EncoderSession& session) { return ReadAll(session, session.parameters); }
+
+bool ReadAll(EncoderSession& session, EncoderParameters& p) {
+    return ReadAllReplies(session.link, [&p](int step, const ReplyBlock* reply) {
         if (reply)
             StoreReadAllReply(step, *reply, p);
         else
-            p.positionShift = 0;   // the shift's reply failed
+            p.positionShift = 0;  // the shift's reply failed
     });
 }
 

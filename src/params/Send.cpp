@@ -15,7 +15,7 @@ using detail::EncodeValue;
 namespace {
 constexpr int kNoStatusBit = 8;
 
-using OwnerTable = std::array<std::int32_t, 8>;
+using OwnerTable = StatusBitOwners;
 
 bool AllocateIn(OwnerTable& owners, std::int32_t position, std::int32_t owner) {
     if (position == kNoStatusBit) {
@@ -70,15 +70,17 @@ private:
     SendReport* report_;
 };
 
-/// To the encoder, allocating in the run's table.
+/// To the session's encoder, allocating in the session's table.
 class LinkSink final : public Sink {
 public:
-    LinkSink(Link& link, SendReport* report) : Sink(report), link_(link) {}
+    LinkSink(EncoderSession& session, SendReport* report) : Sink(report), session_(session) {}
 
 private:
-    bool WriteTelegram(Kp id, const WireBytes& d) override { return detail::WriteParameter(link_, id, d); }
-    OwnerTable& Owners() override { return statusBitOwners; }
-    Link& link_;
+    bool WriteTelegram(Kp id, const WireBytes& d) override {
+        return detail::WriteParameter(session_.link, id, d);
+    }
+    OwnerTable& Owners() override { return session_.statusBitOwners; }
+    EncoderSession& session_;
 };
 
 /// Into a list, allocating in a table of its own; every telegram "succeeds".
@@ -259,40 +261,40 @@ bool Send(Sink& out, SendGroup group, int item, const EncoderParameters& p, std:
     return false;
 }
 
-bool SendToLink(SendGroup group, int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    LinkSink out(link, report);
-    return Send(out, group, item, p, ExtendedMode);
+bool SendToLink(SendGroup group, int item, EncoderSession& session, SendReport* report) {
+    LinkSink out(session, report);
+    return Send(out, group, item, session.parameters, session.extendedMode);
 }
 }  // namespace
 
-bool AllocateStatusBit(std::int32_t position, std::int32_t owner) {
-    return AllocateIn(statusBitOwners, position, owner);
+bool AllocateStatusBit(StatusBitOwners& owners, std::int32_t position, std::int32_t owner) {
+    return AllocateIn(owners, position, owner);
 }
 
-bool SendPresets(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::Presets, item, p, link, report);
+bool SendPresets(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::Presets, item, session, report);
 }
-bool SendScaling(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::Scaling, item, p, link, report);
+bool SendScaling(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::Scaling, item, session, report);
 }
-bool SendLimits(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::Limits, item, p, link, report);
+bool SendLimits(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::Limits, item, session, report);
 }
-bool SendDataFormat(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::DataFormat, item, p, link, report);
+bool SendDataFormat(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::DataFormat, item, session, report);
 }
-bool SendStatusBits(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::StatusBits, item, p, link, report);
+bool SendStatusBits(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::StatusBits, item, session, report);
 }
-bool SendCountDirection(int item, const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::CountDirection, item, p, link, report);
+bool SendCountDirection(EncoderSession& session, int item, SendReport* report) {
+    return SendToLink(SendGroup::CountDirection, item, session, report);
 }
-bool SendAll(const EncoderParameters& p, Link& link, SendReport* report) {
-    return SendToLink(SendGroup::All, 0, p, link, report);
+bool SendAll(EncoderSession& session, SendReport* report) {
+    return SendToLink(SendGroup::All, 0, session, report);
 }
 
 std::vector<PlannedWrite> PlanSend(SendGroup group, int item, const EncoderParameters& p,
-                                   std::int32_t extendedMode, const std::array<std::int32_t, 8>& owners) {
+                                   std::int32_t extendedMode, const StatusBitOwners& owners) {
     PlanSink out(owners);
     Send(out, group, item, p, extendedMode);
     return std::move(out.writes);

@@ -71,8 +71,6 @@ protected:
         // Shorter than at start-up, with room for Wine's slower way to the line.
         hooks.timing->handshakeTimeoutMs = {200, 200, 0};
         hooks.timing->charTimeoutMs = {100, 100, 0};
-        // Each run of veltrin-cli starts without an earlier failure, as a process of its own does.
-        TheLink().deviceError = DeviceErrorState{};
     }
 
     /// Opens port on device and puts the trace and a link of the test's own on it.

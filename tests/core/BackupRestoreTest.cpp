@@ -42,7 +42,7 @@ protected:
     /// The members the verify does not find "gleich" or "nicht gesendet", with their status.
     Strings NeitherEqualNorNotSent(const EncoderParameters& set) {
         VerifyResult r;
-        EXPECT_TRUE(VerifyEncoder(set, ExtendedMode, statusBitOwners, r, link)) << link.DeviceErrorText();
+        EXPECT_TRUE(VerifyEncoder(session, set, session.statusBitOwners, r)) << link.DeviceErrorText();
         Strings found;
         for (const VerifyRow& row : r.rows)
             if (row.status != VerifyStatus::Equal && row.status != VerifyStatus::NotSent)
@@ -58,30 +58,30 @@ TEST_P(BackupRestore, ReadAllBackupVerifiesEqualAndSendingItChangesNothing) {
     // some 10 s: two rounds a seed, with and without the extended functions.
     Generator g{std::mt19937(GetParam())};
     for (int round = 0; round < 2; ++round) {
-        ExtendedMode = round;  // the debounce time travels only in the service mode
+        session.extendedMode = round;  // the debounce time travels only in the service mode
         const EncoderParameters set = RandomSet(g);
-        statusBitOwners.fill(0);  // each set as a run of its own: no position held from before
-        ASSERT_TRUE(SendAll(set, link)) << link.DeviceErrorText();
+        session.statusBitOwners.fill(0);  // each set as a run of its own: no position held from before
+        ASSERT_TRUE(SendAllOf(set)) << link.DeviceErrorText();
         const WireValues before = Wire();
 
         // The backup over the set, as read-all --base SET makes it: the member the encoder's
         // replies leave to the file (the scaling selection) comes from the set and stays unknown
         // to the verify; everything the send writes is what the encoder holds, the factor included.
         EncoderParameters backup = set;
-        ASSERT_TRUE(ReadAll(backup, link)) << link.DeviceErrorText();
+        ASSERT_TRUE(ReadAll(session, backup)) << link.DeviceErrorText();
         EXPECT_EQ(NeitherEqualNorNotSent(backup), Strings{"scalingSelection notReadable"})
             << "round " << round;
 
         // Restoring it writes what is there already.
         SendReport report;
-        ASSERT_TRUE(SendAll(backup, link, &report)) << link.DeviceErrorText();
+        ASSERT_TRUE(SendAllOf(backup, &report)) << link.DeviceErrorText();
         EXPECT_TRUE(report.withheld.empty());
         EXPECT_EQ(Wire(), before) << "round " << round;
 
         // A plain read-all (start-up values as the base) restores every wire value too.
         EncoderParameters plain = StartUp();
-        ASSERT_TRUE(ReadAll(plain, link)) << link.DeviceErrorText();
-        ASSERT_TRUE(SendAll(plain, link)) << link.DeviceErrorText();
+        ASSERT_TRUE(ReadAll(session, plain)) << link.DeviceErrorText();
+        ASSERT_TRUE(SendAllOf(plain)) << link.DeviceErrorText();
         const WireValues expected = before;
         EXPECT_EQ(Wire(), expected) << "round " << round;
     }

@@ -61,8 +61,7 @@ TEST_F(CliVerifyFixture, ReportIsTheSameSheetEveryTime) {
 // than its column, and every group's table has the same widths.
 TEST(ReportSheet, ColumnsFitTheirWordsAndAgreeAcrossGroups) {
     EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
+    p = DefaultEncoderParameters();
     auto longest = [](const std::string& text) {
         int n = 0, run = 0;
         for (char c : text) {

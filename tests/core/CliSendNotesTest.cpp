@@ -24,8 +24,7 @@ protected:
     template <class Change>
     std::string FileWith(const char* name, Change change) {
         EncoderParameters p;
-        Link scratch;
-        InitEncoderParameters(p, scratch);
+        p = DefaultEncoderParameters();
         change(p);
         const std::string path = PathOf(name);
         EXPECT_TRUE(WriteConfigurationFile(path, p).ok());

@@ -29,7 +29,7 @@ inline Bytes Serialize(const EncoderParameters& p) {
 inline EncoderParameters Defaults() {
     EncoderParameters p;
     Link link;
-    InitEncoderParameters(p, link);
+    p = DefaultEncoderParameters();
     return p;
 }
 

@@ -237,16 +237,19 @@ TEST(Catalogue, NumbersGroupsAndAccess) {
 }
 
 TEST(Params, StartUpValues) {
-    EncoderParameters p;
+    EncoderSession session;
+    EncoderParameters& p = session.parameters;
+    Link& link = session.link;
     std::memset(&p, 0xA5, sizeof p);
-    Link link;
     link.timing.retryCount = {9, 9, 9};
-    statusBitOwners.fill(4);
-    InitEncoderParameters(p, link);
+    session.statusBitOwners.fill(4);
+    session.extendedMode = 1;
+    InitEncoderParameters(session);
     EXPECT_EQ(link.timing.retryCount, (std::array<std::int32_t, 3>{3, 3, 0}));
     EXPECT_EQ(link.timing.charTimeoutMs, (std::array<std::int32_t, 3>{200, 200, 0}));
     EXPECT_EQ(link.timing.handshakeTimeoutMs, (std::array<std::int32_t, 3>{550, 550, 0}));
-    EXPECT_EQ(statusBitOwners, (std::array<std::int32_t, 8>{}));
+    EXPECT_EQ(session.statusBitOwners, (std::array<std::int32_t, 8>{}));
+    EXPECT_EQ(session.extendedMode, 1);  // the user's switch, not a start-up value
 
     // Zeros everywhere except the start-up values, reserved bytes included.
     EncoderParameters expected;
@@ -266,25 +269,24 @@ TEST(Params, StartUpValues) {
 }
 
 TEST(Params, StatusBitAllocation) {
-    statusBitOwners.fill(0);
-    EXPECT_TRUE(AllocateStatusBit(3, 1));   // limit 1 at 3
-    EXPECT_FALSE(AllocateStatusBit(3, 5));  // overspeed may not take it
-    EXPECT_EQ(statusBitOwners[3], 1);
-    EXPECT_TRUE(AllocateStatusBit(3, 1));  // the owner itself may send again
-    EXPECT_TRUE(AllocateStatusBit(8, 1));  // limit 1 to "none" frees 3
-    EXPECT_EQ(statusBitOwners[3], 0);
-    EXPECT_TRUE(AllocateStatusBit(3, 5));
+    StatusBitOwners owners{};
+    EXPECT_TRUE(AllocateStatusBit(owners, 3, 1));   // limit 1 at 3
+    EXPECT_FALSE(AllocateStatusBit(owners, 3, 5));  // overspeed may not take it
+    EXPECT_EQ(owners[3], 1);
+    EXPECT_TRUE(AllocateStatusBit(owners, 3, 1));  // the owner itself may send again
+    EXPECT_TRUE(AllocateStatusBit(owners, 8, 1));  // limit 1 to "none" frees 3
+    EXPECT_EQ(owners[3], 0);
+    EXPECT_TRUE(AllocateStatusBit(owners, 3, 5));
 
-    EXPECT_TRUE(AllocateStatusBit(2, 2));  // limit 2 moves from 2 to 5: 2 is free again
-    EXPECT_TRUE(AllocateStatusBit(5, 2));
-    EXPECT_EQ(statusBitOwners[2], 0);
-    EXPECT_EQ(statusBitOwners[5], 2);
-    EXPECT_TRUE(AllocateStatusBit(0, 9));  // position 0 is a table entry
-    EXPECT_EQ(statusBitOwners[0], 9);
+    EXPECT_TRUE(AllocateStatusBit(owners, 2, 2));  // limit 2 moves from 2 to 5: 2 is free again
+    EXPECT_TRUE(AllocateStatusBit(owners, 5, 2));
+    EXPECT_EQ(owners[2], 0);
+    EXPECT_EQ(owners[5], 2);
+    EXPECT_TRUE(AllocateStatusBit(owners, 0, 9));  // position 0 is a table entry
+    EXPECT_EQ(owners[0], 9);
 
     // Positions a user may have typed that are no position: refused, table untouched.
-    const auto before = statusBitOwners;
-    for (int bad : {-1, 9, 100, INT32_MIN, INT32_MAX}) EXPECT_FALSE(AllocateStatusBit(bad, 7)) << bad;
-    EXPECT_EQ(statusBitOwners, before);
-    statusBitOwners.fill(0);
+    const auto before = owners;
+    for (int bad : {-1, 9, 100, INT32_MIN, INT32_MAX}) EXPECT_FALSE(AllocateStatusBit(owners, bad, 7)) << bad;
+    EXPECT_EQ(owners, before);
 }

@@ -96,8 +96,7 @@ void RandomModel(sim::EncoderSimulator& sim, std::mt19937& rng) {
 /// step's reply as the encoder gives it.
 EncoderParameters ExpectedReadAll(const sim::EncoderSimulator& sim) {
     EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
+    p = DefaultEncoderParameters();
     for (int step = 1; step <= kReadAllSteps; ++step) {
         const auto reply = sim.ReplyFor(KpNumber(ReadAllStepKp(step)));
         ReplyBlock r;
@@ -231,7 +230,7 @@ TEST(LinkSoak, FaultsNeverGiveAWrongValueALostFileOrAnEndlessWait) {
 
         int telegram = 0;
         Clock::time_point lastRequest = Clock::now();
-        TheLink().SetTelegramObserver([&](const std::uint8_t* t, int) {
+        hooks.telegramObserver = [&](const std::uint8_t* t, int) {
             ++telegram;
             if (t[0] == 0x80) {
                 ++exchanges;
@@ -239,11 +238,10 @@ TEST(LinkSoak, FaultsNeverGiveAWrongValueALostFileOrAnEndlessWait) {
             }
             for (const Fault& f : faults)
                 if (f.at == telegram) f.arm(sim);
-        });
+        };
         std::ostringstream out, err;
         const int status = cli::RunCli({"--device", sim.DevicePath(), "read-all", file}, out, err, hooks);
         const auto end = Clock::now();
-        TheLink().SetTelegramObserver({});
 
         if (status == cli::kExitOk) {
             ++succeeded;

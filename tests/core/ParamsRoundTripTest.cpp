@@ -66,17 +66,16 @@ class RoundTrip : public ParamsOnSimulator, public ::testing::WithParamInterface
 
 TEST_P(RoundTrip, SendAllThenReadAllGivesEveryWireMemberBack) {
     Generator g{std::mt19937(GetParam())};
-    ExtendedMode = 1;  // the debounce time travels only in the service mode
+    session.extendedMode = 1;  // the debounce time travels only in the service mode
     for (int set = 0; set < 2; ++set) {
         const EncoderParameters sent = RandomSet(g);
-        statusBitOwners.fill(0);
-        ASSERT_TRUE(SendAll(sent, link)) << link.DeviceErrorText();
+        session.statusBitOwners.fill(0);
+        ASSERT_TRUE(SendAllOf(sent)) << link.DeviceErrorText();
 
         EncoderParameters startUp, readBack;
-        Link scratch;
-        InitEncoderParameters(startUp, scratch);
+        startUp = DefaultEncoderParameters();
         readBack = startUp;
-        ASSERT_TRUE(ReadAll(readBack, link)) << link.DeviceErrorText();
+        ASSERT_TRUE(ReadAll(session, readBack)) << link.DeviceErrorText();
 
         const EncoderParameters expected = Expected(sent, startUp, readBack);
         // Member by member first, for a readable failure; then the whole image.

@@ -22,17 +22,26 @@ protected:
         port.SetDeviceOverride(sim.DevicePath());
         ASSERT_TRUE(port.Open());
         link.SetPort(&port);
-        InitEncoderParameters(p, link);
+        InitEncoderParameters(session);
         UseTestTimeouts(link.timing);
-        ExtendedMode = 0;
+        session.extendedMode = 0;
     }
     void TearDown() override {
         // Whatever a test did, the program kept to the block procedure.
         EXPECT_EQ(sim.Counters().procedureErrors, 0);
         port.Close();
         sim.Stop();
-        ExtendedMode = 0;
-        statusBitOwners.fill(0);
+        session.extendedMode = 0;
+        session.statusBitOwners.fill(0);
+    }
+
+    /// SendAll of set in the session, whose own set is as it was afterwards.
+    bool SendAllOf(const EncoderParameters& set, SendReport* report = nullptr) {
+        const EncoderParameters kept = p;
+        p = set;
+        const bool ok = SendAll(session, report);
+        p = kept;
+        return ok;
     }
 
     /// The telegrams the encoder received since the last call, error-status requests left out.
@@ -67,8 +76,10 @@ protected:
 
     sim::EncoderSimulator sim;
     CSerialPort port;
-    Link link;
-    EncoderParameters p{};
+    /// The encoder session under test; link and p are its link and parameter set.
+    EncoderSession session;
+    Link& link = session.link;
+    EncoderParameters& p = session.parameters;
 };
 
 }  // namespace veltrin::test

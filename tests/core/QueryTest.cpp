@@ -32,7 +32,7 @@ TEST_F(ParamsOnSimulator, QueryPresets) {
     const EncoderParameters before = p;
 
     PresetsQueryResult r;
-    ASSERT_TRUE(QueryPresets(r, link));
+    ASSERT_TRUE(QueryPresets(session, r));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{1, 2, 3, 4, 32, 33, 23, 39}));
     EXPECT_EQ(r.internalPreset, -1);
     EXPECT_EQ(r.extPreset1, 8388607);
@@ -54,7 +54,7 @@ TEST_F(ParamsOnSimulator, QueryPresets) {
     PresetsQueryResult partial;
     partial.extPreset2 = 555;
     partial.debounceTime = 666;
-    EXPECT_FALSE(QueryPresets(partial, link));
+    EXPECT_FALSE(QueryPresets(session, partial));
     EXPECT_EQ(partial.extPreset1, 8388607);
     EXPECT_EQ(partial.extPreset2, 555);
     EXPECT_EQ(partial.debounceTime, 666);
@@ -66,16 +66,16 @@ TEST_F(ParamsOnSimulator, QueryPresets) {
 TEST_F(ParamsOnSimulator, QueryFirmwareVersion) {
     std::array<char, 4> version{};
     sim.SetReplyBytes(31, {0x30, 0x31, 0x30, 0x34});
-    EXPECT_TRUE(QueryFirmwareVersion(version, link));
+    EXPECT_TRUE(QueryFirmwareVersion(session, version));
     EXPECT_EQ(std::string(version.data(), 4), "0104");
     // A character outside 0x30-0x3F fails the query although the exchange succeeded.
     sim.SetReplyBytes(31, {0x30, 0x41, 0x30, 0x34});
-    EXPECT_FALSE(QueryFirmwareVersion(version, link));
+    EXPECT_FALSE(QueryFirmwareVersion(session, version));
     EXPECT_FALSE(link.deviceError.nakReceived);
     sim.SetReplyBytes(31, {0x3F, 0x3A, 0x30, 0x2F});
-    EXPECT_FALSE(QueryFirmwareVersion(version, link));
+    EXPECT_FALSE(QueryFirmwareVersion(session, version));
     sim.SetReplyBytes(31, {0x3F, 0x3A, 0x3B, 0x3C});
-    EXPECT_TRUE(QueryFirmwareVersion(version, link));
+    EXPECT_TRUE(QueryFirmwareVersion(session, version));
 }
 
 TEST_F(ParamsOnSimulator, QueryScalingAndCountDirection) {
@@ -84,7 +84,7 @@ TEST_F(ParamsOnSimulator, QueryScalingAndCountDirection) {
     sim.SetRam(11, EncodeUnsigned24(360));
     sim.SetRam(9, EncodeUnsigned24(4096));
     ScalingQueryResult s;
-    ASSERT_TRUE(QueryScaling(s, link));
+    ASSERT_TRUE(QueryScaling(session, s));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{8, 10, 11, 9}));
     EXPECT_EQ(s.factor, 1.0f);
     EXPECT_EQ(s.steps, 8388608u);
@@ -94,7 +94,7 @@ TEST_F(ParamsOnSimulator, QueryScalingAndCountDirection) {
     sim.SetRam(38, EncodeByte(1));
     sim.SetRam(34, EncodeByte(3));
     CountDirectionQueryResult c;
-    ASSERT_TRUE(QueryCountDirection(c, link));
+    ASSERT_TRUE(QueryCountDirection(session, c));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{38, 34}));
     EXPECT_EQ(c.backward, 1);
     EXPECT_EQ(c.extSwitchOn, 0x80);
@@ -111,7 +111,7 @@ TEST_F(ParamsOnSimulator, QueryLimitsAndStatusBits) {
     sim.SetRam(41, EncodeByte(0x1F));  // limit 3: 7, on, "aktiv 1"
     sim.SetRam(43, EncodeByte(0x01));
     LimitsQueryResult l;
-    ASSERT_TRUE(QueryLimits(l, link));
+    ASSERT_TRUE(QueryLimits(session, l));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{16, 17, 18, 19, 40, 42, 41, 43}));
     EXPECT_EQ(l.value, (std::array<std::int32_t, 4>{1, 2, 3, -4}));
     EXPECT_EQ(l.bit[0].positionChar, '3');
@@ -127,7 +127,7 @@ TEST_F(ParamsOnSimulator, QueryLimitsAndStatusBits) {
     sim.SetRam(44, EncodeByte(0x1D));
     sim.SetRam(48, EncodeByte(0x02));
     StatusBitsQueryResult b;
-    ASSERT_TRUE(QueryStatusBits(b, link));
+    ASSERT_TRUE(QueryStatusBits(session, b));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{40, 42, 41, 43, 22, 44, 45, 46, 47, 48}));
     EXPECT_EQ(b.limit[2].positionChar, '7');
     EXPECT_EQ(b.overspeedValue, 250);
@@ -146,7 +146,7 @@ TEST_F(ParamsOnSimulator, QueryDataFormat) {
     sim.SetRam(36, EncodeByte(2));
     sim.SetRam(30, EncodePositionShift(0x105));
     DataFormatQueryResult d;
-    ASSERT_TRUE(QueryDataFormat(d, link));
+    ASSERT_TRUE(QueryDataFormat(session, d));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{29, 21, 20, 37, 35, 36, 30}));
     EXPECT_EQ(d.ssi32Bit, 0x08);
     EXPECT_EQ(d.bitsTotal, 25);
@@ -162,7 +162,7 @@ TEST_F(ParamsOnSimulator, QueryDataFormat) {
 
     for (std::uint8_t format : {0, 1, 3}) {
         sim.SetReplyBytes(37, {format, 0, 0});
-        ASSERT_TRUE(QueryDataFormat(d, link));
+        ASSERT_TRUE(QueryDataFormat(session, d));
         EXPECT_EQ(d.outputFormat, format);
     }
 
@@ -171,21 +171,21 @@ TEST_F(ParamsOnSimulator, QueryDataFormat) {
         if (t[0] == kReadRequestCode && t[3] == 30) sim.CorruptReplies(sim::kAlways);
     });
     d.positionShift = 9;
-    EXPECT_TRUE(QueryDataFormat(d, link));
+    EXPECT_TRUE(QueryDataFormat(session, d));
     EXPECT_EQ(d.positionShift, 0);
     sim.CorruptReplies(0);
     link.SetTelegramObserver(RefuseFrom(sim, Kp::PositionShift));
-    EXPECT_FALSE(QueryDataFormat(d, link));
+    EXPECT_FALSE(QueryDataFormat(session, d));
     sim.NakTelegrams(0, 0);
     link.SetTelegramObserver(RefuseFrom(sim, Kp::NumberRepresentation));
-    EXPECT_FALSE(QueryDataFormat(d, link));
+    EXPECT_FALSE(QueryDataFormat(session, d));
 }
 
 TEST_F(ParamsOnSimulator, QueryConfigRegisters) {
     sim.SetConfigRegisters(14, {1, 2, 3, 4});
     sim.SetConfigRegisters(15, {5, 6, 7, 8});
     ConfigRegisters c;
-    ASSERT_TRUE(QueryConfigRegisters(c, link));
+    ASSERT_TRUE(QueryConfigRegisters(session, c));
     EXPECT_EQ(ReadKps(Take()), (std::vector<int>{14, 15}));
     EXPECT_EQ(c.kp14, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
     EXPECT_EQ(c.kp15, (std::array<std::uint8_t, 4>{5, 6, 7, 8}));
@@ -193,7 +193,8 @@ TEST_F(ParamsOnSimulator, QueryConfigRegisters) {
 
 /// Every query and read-all on what the encoder answers now, as bytes: the results of the
 /// queries (all of 32-bit or byte members), the firmware and the parameter set.
-static std::vector<std::uint8_t> EverythingRead(Link& link, EncoderParameters& p, bool& allOk) {
+static std::vector<std::uint8_t> EverythingRead(EncoderSession& session, bool& allOk) {
+    const EncoderParameters& p = session.parameters;
     PresetsQueryResult a;
     ScalingQueryResult b;
     LimitsQueryResult c;
@@ -202,10 +203,10 @@ static std::vector<std::uint8_t> EverythingRead(Link& link, EncoderParameters& p
     StatusBitsQueryResult f;
     ConfigRegisters g;
     std::array<char, 4> v{};
-    allOk = QueryPresets(a, link) & QueryScaling(b, link) & QueryLimits(c, link) & QueryDataFormat(d, link) &
-            QueryCountDirection(e, link) & QueryStatusBits(f, link) & QueryConfigRegisters(g, link) &
-            ReadAll(p, link);
-    QueryFirmwareVersion(v, link);  // refuses characters outside 0x30-0x3F
+    allOk = QueryPresets(session, a) & QueryScaling(session, b) & QueryLimits(session, c) &
+            QueryDataFormat(session, d) & QueryCountDirection(session, e) & QueryStatusBits(session, f) &
+            QueryConfigRegisters(session, g) & ReadAll(session);
+    QueryFirmwareVersion(session, v);  // refuses characters outside 0x30-0x3F
     std::vector<std::uint8_t> out;
     auto add = [&out](const auto& r) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(&r);
@@ -229,7 +230,7 @@ TEST_F(ParamsOnSimulator, RepliesAreDecodedFromTheirFirstBytesWhateverTheirLengt
     }
     bool ok = false;
     const EncoderParameters start = p;
-    const auto expected = EverythingRead(link, p, ok);
+    const auto expected = EverythingRead(session, ok);
     EXPECT_TRUE(ok);
     for (auto& [kp, bytes] : replies) {
         const std::size_t read = bytes.size();
@@ -238,7 +239,7 @@ TEST_F(ParamsOnSimulator, RepliesAreDecodedFromTheirFirstBytesWhateverTheirLengt
         sim.SetReplyBytes(kp, bytes);
     }
     p = start;
-    EXPECT_EQ(EverythingRead(link, p, ok), expected);
+    EXPECT_EQ(EverythingRead(session, ok), expected);
     EXPECT_TRUE(ok);
 
     // Replies shorter than what is read (1 byte up; an empty one is refused the same way) are
@@ -255,11 +256,11 @@ TEST_F(ParamsOnSimulator, RepliesAreDecodedFromTheirFirstBytesWhateverTheirLengt
     ScalingQueryResult b;
     ConfigRegisters g;
     std::array<char, 4> v{};
-    EXPECT_FALSE(QueryPresets(a, link));
-    EXPECT_FALSE(QueryScaling(b, link));
-    EXPECT_FALSE(QueryConfigRegisters(g, link));
-    EXPECT_FALSE(QueryFirmwareVersion(v, link));
-    EXPECT_FALSE(ReadAll(p, link));
+    EXPECT_FALSE(QueryPresets(session, a));
+    EXPECT_FALSE(QueryScaling(session, b));
+    EXPECT_FALSE(QueryConfigRegisters(session, g));
+    EXPECT_FALSE(QueryFirmwareVersion(session, v));
+    EXPECT_FALSE(ReadAll(session));
     EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
     EXPECT_GT(sim.Counters().naksReceived, 0);
     EXPECT_EQ(sim.Counters().repliesConfirmed, 0);

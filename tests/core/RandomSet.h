@@ -25,8 +25,7 @@ struct Generator {
 /// not clash (each of 1 to 7 at most once, 8 any number of times).
 inline EncoderParameters RandomSet(Generator& g) {
     EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
+    p = DefaultEncoderParameters();
     p.internalPreset = g.S24();
     p.extPreset1 = g.S24();
     p.extPreset2 = g.S24();

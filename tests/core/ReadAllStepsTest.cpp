@@ -26,7 +26,7 @@ void Store(Kp kp, std::initializer_list<std::uint8_t> bytes, EncoderParameters& 
 EncoderParameters StartUp() {
     EncoderParameters p;
     Link link;
-    InitEncoderParameters(p, link);
+    p = DefaultEncoderParameters();
     return p;
 }
 
@@ -158,8 +158,8 @@ TEST(ReadAllSteps, AnyReplyStoresSafely) {
         for (std::uint16_t flag :
              {p.extPreset1On, p.extPreset2On, p.presetReplyBit5Clear, p.presetReplyBit6Clear,
               p.extPreset1ActiveHigh, p.extPreset2ActiveHigh, p.lengthMeasurementOn, p.ssiConfiguration,
-              p.outputCode, p.countDirectionBackward, p.extDirSwitchOn, p.extDirSwitchActiveHigh, p.limit1BitOn, p.limit4BitActiveLow,
-              p.directionBitOn, p.parityBitActiveLow})
+              p.outputCode, p.countDirectionBackward, p.extDirSwitchOn, p.extDirSwitchActiveHigh,
+              p.limit1BitOn, p.limit4BitActiveLow, p.directionBitOn, p.parityBitActiveLow})
             ASSERT_LE(flag, 1);
         for (std::int32_t pos : {p.limit1BitPosition, p.limit2BitPosition, p.limit3BitPosition,
                                  p.limit4BitPosition, p.overspeedBitPosition, p.standstillBitPosition,

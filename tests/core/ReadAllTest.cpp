@@ -4,9 +4,8 @@
 
 #include <cstring>
 
-#include "ReplyBlocks.h"
-
 #include "ParamsSimFixture.h"
+#include "ReplyBlocks.h"
 #include "params/ReadAllSteps.h"
 
 using namespace veltrin;
@@ -17,7 +16,7 @@ TEST_F(ParamsOnSimulator, ReadAllReadsThirtyFiveParametersInOrder) {
     EncoderParameters before = p;
     int exchanges = 0;
     link.SetTelegramObserver([&](const std::uint8_t*, int) { ++exchanges; });
-    ASSERT_TRUE(ReadAll(p, link));
+    ASSERT_TRUE(ReadAll(session));
     EXPECT_EQ(exchanges, kReadAllSteps);
     EXPECT_EQ(ReadKps(Take()), kReadAllOrder);
     // The simulator's defaults are the program's start-up values; only the factor's text is
@@ -39,7 +38,7 @@ TEST_F(ParamsOnSimulator, ReadAllStoppingAfterTheScalingLeavesTheRestAsBefore) {
     link.SetTelegramObserver([&](const std::uint8_t* t, int) {
         if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::Limit1Value)) sim.SetSilent(true);
     });
-    EXPECT_FALSE(ReadAll(p, link));
+    EXPECT_FALSE(ReadAll(session));
     EXPECT_FALSE(link.deviceError.nakReceived);
     EXPECT_EQ(p.internalPreset, -5);
     EXPECT_EQ(p.presetOffset, 1234);
@@ -56,7 +55,7 @@ TEST_F(ParamsOnSimulator, ReadAllRefusedInTheMiddleStopsWithTheEncodersReason) {
     link.SetTelegramObserver([&](const std::uint8_t* t, int) {
         if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::OutputCode)) sim.NakTelegrams(sim::kAlways, 1);
     });
-    EXPECT_FALSE(ReadAll(p, link));
+    EXPECT_FALSE(ReadAll(session));
     EXPECT_TRUE(link.deviceError.nakReceived);
     EXPECT_EQ(link.deviceError.errorNumber, 1);
     EXPECT_EQ(p.numberRepresentation, 2);
@@ -71,7 +70,7 @@ TEST_F(ParamsOnSimulator, ReadAllShiftStepFailures) {
     link.SetTelegramObserver([&](const std::uint8_t* t, int) {
         if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::PositionShift)) sim.CorruptReplies(sim::kAlways);
     });
-    EXPECT_TRUE(ReadAll(p, link));
+    EXPECT_TRUE(ReadAll(session));
     EXPECT_EQ(p.positionShift, 0);
     EXPECT_EQ(ReadKps(Take()).size(), static_cast<std::size_t>(kReadAllSteps));  // the request went once
     sim.CorruptReplies(0);
@@ -82,7 +81,7 @@ TEST_F(ParamsOnSimulator, ReadAllShiftStepFailures) {
         if (t[0] == kReadRequestCode && t[3] == KpNumber(Kp::PositionShift))
             sim.NakTelegrams(sim::kAlways, 2);
     });
-    EXPECT_FALSE(ReadAll(p, link));
+    EXPECT_FALSE(ReadAll(session));
     EXPECT_EQ(p.positionShift, 3);
     EXPECT_EQ(link.deviceError.errorNumber, 2);
 }

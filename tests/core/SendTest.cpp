@@ -28,7 +28,7 @@ TEST_F(ParamsOnSimulator, SendPresetsItemsAndWhole) {
     p.lengthMeasurementOn = 1;
     p.debounceTime = 300;  // its low byte goes out
 
-    ASSERT_TRUE(SendPresets(0, p, link));  // extended functions off: no debounce time
+    ASSERT_TRUE(SendPresets(session, 0));  // extended functions off: no debounce time
     EXPECT_EQ(Take(), (Telegrams{{1, 0xFF, 0xFF, 0xFF},
                                  {2, 0x12, 0x34, 0x56},
                                  {32, 0, 0, 0x03},
@@ -36,17 +36,17 @@ TEST_F(ParamsOnSimulator, SendPresetsItemsAndWhole) {
                                  {33, 0, 0, 0x01},
                                  {4, 0, 0, 7},
                                  {39, 0, 0, 1}}));
-    ExtendedMode = 1;
-    ASSERT_TRUE(SendPresets(0, p, link));
+    session.extendedMode = 1;
+    ASSERT_TRUE(SendPresets(session, 0));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 23, 32, 3, 33, 4, 39}));
 
     const std::vector<std::vector<int>> items = {{1}, {2, 32}, {3, 33}, {4}, {39}, {23}};
     for (int item = 1; item <= 6; ++item) {
-        ASSERT_TRUE(SendPresets(item, p, link)) << item;
+        ASSERT_TRUE(SendPresets(session, item)) << item;
         EXPECT_EQ(Codes(Take()), items[static_cast<std::size_t>(item - 1)]) << item;
     }
     EXPECT_EQ(sim.Ram(23), (sim::Data3{0, 0, 0x2C}));
-    EXPECT_FALSE(SendPresets(7, p, link));
+    EXPECT_FALSE(SendPresets(session, 7));
     EXPECT_TRUE(Take().empty());
 }
 
@@ -55,14 +55,14 @@ TEST_F(ParamsOnSimulator, SendScalingSendsOneStepsParameterPerScaling) {
     p.measuringSteps = 360;
     p.stepsForRevolutions = 0xABCDEF;
     p.revolutions = 0x1000001;  // beyond 24 bits: the low 24 go out
-    ASSERT_TRUE(SendScaling(1, p, link));
+    ASSERT_TRUE(SendScaling(session, 1));
     EXPECT_EQ(Take(), (Telegrams{{8, 0xFF, 0xFF, 0xFF}}));
-    ASSERT_TRUE(SendScaling(2, p, link));
+    ASSERT_TRUE(SendScaling(session, 2));
     EXPECT_EQ(Take(), (Telegrams{{10, 0x00, 0x03, 0xE8}, {11, 0x00, 0x01, 0x68}}));
-    ASSERT_TRUE(SendScaling(3, p, link));
+    ASSERT_TRUE(SendScaling(session, 3));
     EXPECT_EQ(Take(), (Telegrams{{10, 0xAB, 0xCD, 0xEF}, {9, 0x00, 0x00, 0x01}}));
-    EXPECT_FALSE(SendScaling(0, p, link));
-    EXPECT_FALSE(SendScaling(4, p, link));
+    EXPECT_FALSE(SendScaling(session, 0));
+    EXPECT_FALSE(SendScaling(session, 4));
     EXPECT_TRUE(Take().empty());
 }
 
@@ -78,7 +78,7 @@ TEST_F(ParamsOnSimulator, SendLimitsPairsValueAndStatusBit) {
     p.limit3BitPosition = 8;
     p.limit3BitOn = 1;
     p.limit4BitPosition = 0;  // a table entry; the encoder shows it as none
-    ASSERT_TRUE(SendLimits(0, p, link));
+    ASSERT_TRUE(SendLimits(session, 0));
     EXPECT_EQ(Take(), (Telegrams{{16, 0, 0, 1},
                                  {40, 0, 0, 0x0B},
                                  {18, 0, 0, 2},
@@ -87,31 +87,31 @@ TEST_F(ParamsOnSimulator, SendLimitsPairsValueAndStatusBit) {
                                  {41, 0, 0, 0x10},
                                  {19, 0, 0, 4},
                                  {43, 0, 0, 0x10}}));
-    EXPECT_EQ(statusBitOwners, (std::array<std::int32_t, 8>{4, 0, 2, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(session.statusBitOwners, (std::array<std::int32_t, 8>{4, 0, 2, 1, 0, 0, 0, 0}));
 
     // Limit 2 moves from 2 to 5: position 2 is free for the direction bit.
     p.limit2BitPosition = 5;
-    ASSERT_TRUE(SendLimits(2, p, link));
+    ASSERT_TRUE(SendLimits(session, 2));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{18, 42}));
     p.directionBitPosition = 2;
-    ASSERT_TRUE(SendStatusBits(5, p, link));
+    ASSERT_TRUE(SendStatusBits(session, 5));
     EXPECT_EQ(Take(), (Telegrams{{48, 0, 0, 0x12}}));
 
     // A position typed out of range: the value goes, the status bit silently does not.
     p.limit1BitPosition = 9;
-    ASSERT_TRUE(SendLimits(1, p, link));
+    ASSERT_TRUE(SendLimits(session, 1));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{16}));
-    EXPECT_EQ(statusBitOwners[3], 1);
+    EXPECT_EQ(session.statusBitOwners[3], 1);
 }
 
 TEST_F(ParamsOnSimulator, StatusBitClashesSkipOnlyTheClashingFunction) {
     p.limit1BitPosition = 3;
-    ASSERT_TRUE(SendLimits(1, p, link));
+    ASSERT_TRUE(SendLimits(session, 1));
     Take();
     // "Überdrehzahl" at 3, held by limit 1: true, but neither KP 44 nor KP 22.
     p.overspeedBitPosition = 3;
     p.overspeedValue = 300;
-    ASSERT_TRUE(SendStatusBits(1, p, link));
+    ASSERT_TRUE(SendStatusBits(session, 1));
     EXPECT_TRUE(Take().empty());
 
     // The whole group goes on after the skipped function.
@@ -119,14 +119,14 @@ TEST_F(ParamsOnSimulator, StatusBitClashesSkipOnlyTheClashingFunction) {
     p.parityBitPosition = 3;  // held by limit 1 as well
     p.encoderErrorBitPosition = 8;
     p.directionBitPosition = 4;  // standstill takes 4 first
-    ASSERT_TRUE(SendStatusBits(0, p, link));
+    ASSERT_TRUE(SendStatusBits(session, 0));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{45, 47}));
 
     // Limit 1 to none frees 3; now overspeed goes out with its threshold's low byte.
     p.limit1BitPosition = 8;
-    ASSERT_TRUE(SendLimits(1, p, link));
+    ASSERT_TRUE(SendLimits(session, 1));
     Take();
-    ASSERT_TRUE(SendStatusBits(1, p, link));
+    ASSERT_TRUE(SendStatusBits(session, 1));
     EXPECT_EQ(Take(), (Telegrams{{44, 0, 0, 0x13}, {22, 0, 0, 0x2C}}));
 }
 
@@ -138,32 +138,32 @@ TEST_F(ParamsOnSimulator, SendDataFormatItems) {
     p.bitsS = 12;
     p.bitsU = 13;
     p.positionShift = 0x105;
-    ASSERT_TRUE(SendDataFormat(4, p, link));
+    ASSERT_TRUE(SendDataFormat(session, 4));
     EXPECT_EQ(Take(), (Telegrams{{37, 0, 0, 1}, {20, 0, 0, 0xCD}}));
     p.outputFormat = 2;
-    ASSERT_TRUE(SendDataFormat(4, p, link));
+    ASSERT_TRUE(SendDataFormat(session, 4));
     EXPECT_EQ(Take(), (Telegrams{{37, 0, 0, 2}, {21, 12, 13, 25}}));
     // The encoder refuses a left shift by 5 only if it is too large; 5 is fine.
-    ASSERT_TRUE(SendDataFormat(5, p, link));
+    ASSERT_TRUE(SendDataFormat(session, 5));
     EXPECT_EQ(Take(), (Telegrams{{30, 0, 1, 5}}));
-    ASSERT_TRUE(SendDataFormat(0, p, link));
+    ASSERT_TRUE(SendDataFormat(session, 0));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{29, 36, 35, 37, 21, 30}));
-    EXPECT_FALSE(SendDataFormat(6, p, link));
+    EXPECT_FALSE(SendDataFormat(session, 6));
 
-    ASSERT_TRUE(SendCountDirection(0, p, link));
+    ASSERT_TRUE(SendCountDirection(session, 0));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{38, 34}));
     p.extDirSwitchOn = 1;
     p.extDirSwitchActiveHigh = 1;
-    ASSERT_TRUE(SendCountDirection(2, p, link));
+    ASSERT_TRUE(SendCountDirection(session, 2));
     EXPECT_EQ(Take(), (Telegrams{{34, 0, 0, 3}}));
-    ASSERT_TRUE(SendCountDirection(1, p, link));
+    ASSERT_TRUE(SendCountDirection(session, 1));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{38}));
-    EXPECT_FALSE(SendCountDirection(3, p, link));
+    EXPECT_FALSE(SendCountDirection(session, 3));
 }
 
 TEST_F(ParamsOnSimulator, SendAllOrderAndStops) {
     p.scalingSelection = 2;
-    ASSERT_TRUE(SendAll(p, link));
+    ASSERT_TRUE(SendAll(session));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{1,  2,  32, 3,  33, 4,  39,  // presets
                                                10, 9,                       // revolutions
                                                16, 40, 18, 42, 17, 41, 19, 43, 29, 36, 35,
@@ -171,7 +171,7 @@ TEST_F(ParamsOnSimulator, SendAllOrderAndStops) {
 
     // A selection that names no scaling ends send-all after the presets.
     p.scalingSelection = 3;
-    EXPECT_FALSE(SendAll(p, link));
+    EXPECT_FALSE(SendAll(session));
     EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39}));
 
     // The encoder refuses limit 1's value: nothing after it goes out.
@@ -179,7 +179,7 @@ TEST_F(ParamsOnSimulator, SendAllOrderAndStops) {
     link.SetTelegramObserver([&](const std::uint8_t* t, int) {
         if (t[0] == KpNumber(Kp::Limit1Value)) sim.NakTelegrams(sim::kAlways, 3);
     });
-    EXPECT_FALSE(SendAll(p, link));
+    EXPECT_FALSE(SendAll(session));
     EXPECT_TRUE(link.deviceError.nakReceived);
     EXPECT_EQ(link.deviceError.errorNumber, 3);
     const auto codes = Codes(Take());
@@ -196,21 +196,22 @@ TEST_F(ParamsOnSimulator, ParameterSetsOfAnyContentAreSentSafely) {
         auto* raw = reinterpret_cast<std::uint8_t*>(&q);
         for (std::size_t i = 0; i < sizeof q; ++i) raw[i] = static_cast<std::uint8_t>(rng());
         if (round % 2) q.scalingSelection = static_cast<std::uint16_t>(rng() % 3);
-        ExtendedMode = round % 2;
-        SendAll(q, link);
-        for (int item = 0; item <= 6; ++item) SendPresets(item, q, link);
-        for (int item = 0; item <= 4; ++item) SendScaling(item, q, link);
-        for (int item = 0; item <= 4; ++item) SendLimits(item, q, link);
-        for (int item = 0; item <= 5; ++item) SendDataFormat(item, q, link);
-        for (int item = 0; item <= 5; ++item) SendStatusBits(item, q, link);
-        for (int item = 0; item <= 2; ++item) SendCountDirection(item, q, link);
+        session.extendedMode = round % 2;
+        p = q;
+        SendAll(session);
+        for (int item = 0; item <= 6; ++item) SendPresets(session, item);
+        for (int item = 0; item <= 4; ++item) SendScaling(session, item);
+        for (int item = 0; item <= 4; ++item) SendLimits(session, item);
+        for (int item = 0; item <= 5; ++item) SendDataFormat(session, item);
+        for (int item = 0; item <= 5; ++item) SendStatusBits(session, item);
+        for (int item = 0; item <= 2; ++item) SendCountDirection(session, item);
         for (const Telegram& t : Take()) {
             // Only catalogue parameters that may be written, never a read-only one.
             const KpEntry* e = FindKp(t[0]);
             ASSERT_NE(e, nullptr) << int(t[0]);
             ASSERT_TRUE(IsWritable(*e)) << int(t[0]);
         }
-        for (std::int32_t owner : statusBitOwners) {
+        for (std::int32_t owner : session.statusBitOwners) {
             ASSERT_GE(owner, 0);
             ASSERT_LE(owner, 9);
         }
@@ -247,18 +248,19 @@ TEST_F(ParamsOnSimulator, ARefusedSendNamesTheParameterUnderTheEncodersReason) {
     };
     for (const Case& c : cases) {
         SendReport report;
-        EXPECT_FALSE(SendAll(With(p, c.change), link, &report));
+        EXPECT_FALSE(SendAllOf(With(p, c.change), &report));
         EXPECT_EQ(SendFailureText(report, link), c.text);
     }
     // A single item's send names it the same way.
     SendReport report;
-    EXPECT_FALSE(SendCountDirection(1, With(p, [](EncoderParameters& q) { q.countDirectionBackward = 2; }),
-                                    link, &report));
+    p.countDirectionBackward = 2;
+    EXPECT_FALSE(SendCountDirection(session, 1, &report));
+    p.countDirectionBackward = 0;
     EXPECT_EQ(RefusedParameterText(report, link), "Parameter: Interne Zählrichtung (KP 38)");
 
     // No answer is no refusal: the device-error text alone, though the report knows the telegram.
     sim.SetSilent(true);
-    EXPECT_FALSE(SendPresets(1, p, link, &report));
+    EXPECT_FALSE(SendPresets(session, 1, &report));
     EXPECT_EQ(report.failedWrite, Kp::InternalPreset);
     EXPECT_EQ(SendFailureText(report, link), "Geber antwortet nicht !");
     sim.SetSilent(false);
@@ -267,7 +269,7 @@ TEST_F(ParamsOnSimulator, ARefusedSendNamesTheParameterUnderTheEncodersReason) {
     ResourceSet english;
     ASSERT_TRUE(english.LoadFile(VELTRIN_BUILD_DIR "/veltrin.en.txt"));
     UseResourceSet(&english);
-    EXPECT_FALSE(SendAll(With(p, cases[0].change), link, &report));
+    EXPECT_FALSE(SendAllOf(With(p, cases[0].change), &report));
     const std::string text = SendFailureText(report, link);
     UseResourceSet(nullptr);
     EXPECT_EQ(text.substr(text.find('\n') + 1), "Parameter: Output format (KP 37)");
@@ -280,7 +282,7 @@ TEST_F(ParamsOnSimulator, SendAllNamesTheStatusBitsItWithheld) {
     p.directionBitPosition = 5;  // held by the standstill bit
     p.parityBitPosition = 9;     // no position at all
     SendReport report;
-    ASSERT_TRUE(SendAll(p, link, &report));
+    ASSERT_TRUE(SendAll(session, &report));
     ASSERT_EQ(report.withheld.size(), 3u);
     const WithheldStatusBit& first = report.withheld[0];
     EXPECT_EQ(first.kp, Kp::OverspeedBit);
@@ -297,11 +299,11 @@ TEST_F(ParamsOnSimulator, SendAllNamesTheStatusBitsItWithheld) {
               "Grenzwert 1), Parityüberwachung (Bitposition 9 ungültig), Drehrichtung (Bitposition 5, belegt "
               "durch Stillstandsüberwachung)");
     // Sent again, the same bits are withheld again; the report starts empty every time.
-    ASSERT_TRUE(SendAll(p, link, &report));
+    ASSERT_TRUE(SendAll(session, &report));
     EXPECT_EQ(report.withheld.size(), 3u);
     // Freed positions leave nothing to tell.
     p.overspeedBitPosition = p.directionBitPosition = p.parityBitPosition = 8;
-    ASSERT_TRUE(SendAll(p, link, &report));
+    ASSERT_TRUE(SendAll(session, &report));
     EXPECT_TRUE(report.withheld.empty());
     EXPECT_EQ(WithheldText(report), "");
 }
@@ -310,12 +312,14 @@ TEST_F(ParamsOnSimulator, ASelectionThatNamesNoScalingIsTheReasonNotAnOlderError
     // An earlier refusal leaves its error in the link; send-all of a selection above 2 stops
     // after the presets without a telegram failing, and says so instead.
     SendReport report;
-    ASSERT_FALSE(SendDataFormat(3, With(p, [](EncoderParameters& q) { q.outputCode = 4; }), link, &report));
+    p.outputCode = 4;
+    ASSERT_FALSE(SendDataFormat(session, 3, &report));
+    p.outputCode = 0;
     ASSERT_TRUE(link.deviceError.nakReceived);
     Take();
     for (std::uint16_t selection : {3, 255, 65535}) {
         p.scalingSelection = selection;
-        EXPECT_FALSE(SendAll(p, link, &report));
+        EXPECT_FALSE(SendAll(session, &report));
         EXPECT_EQ(Codes(Take()), (std::vector<int>{1, 2, 32, 3, 33, 4, 39}));
         EXPECT_EQ(report.invalidScalingSelection, selection);
         EXPECT_FALSE(report.failedWrite);
@@ -325,7 +329,7 @@ TEST_F(ParamsOnSimulator, ASelectionThatNamesNoScalingIsTheReasonNotAnOlderError
     }
     // A failed preset is the encoder's failure as ever.
     sim.NakTelegrams(sim::kAlways, 3);
-    EXPECT_FALSE(SendAll(p, link, &report));
+    EXPECT_FALSE(SendAll(session, &report));
     EXPECT_FALSE(report.invalidScalingSelection);
     EXPECT_EQ(SendFailureText(report, link),
               "Geber meldet Parameterwert zu groß !\nParameter: Interner Preset (KP 1)");

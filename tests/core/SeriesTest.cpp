@@ -42,7 +42,7 @@ TEST(Series, ProgramFileIsHashedAsItIsOnDisk) {
     std::filesystem::create_directories(dir);
     const std::string path = Utf8FromPath(dir / PathFromUtf8("Ωmega.ssi"));
     EncoderParameters written{};
-    InitEncoderParameters(written);
+    written = DefaultEncoderParameters();
     written.limit1Value = -500;
     ASSERT_TRUE(WriteConfigurationFile(path, written).ok());
     std::string bytes;
@@ -53,7 +53,7 @@ TEST(Series, ProgramFileIsHashedAsItIsOnDisk) {
     ASSERT_EQ(bytes.size(), kConfigFileSize);
 
     EncoderParameters p{};
-    InitEncoderParameters(p);
+    p = DefaultEncoderParameters();
     std::string sha;
     ASSERT_TRUE(ReadProgramFile(path, p, sha).ok());
     EXPECT_EQ(sha, Sha256Hex(bytes));

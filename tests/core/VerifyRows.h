@@ -15,8 +15,7 @@ using Strings = std::vector<std::string>;
 
 inline EncoderParameters StartUp() {
     EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
+    p = DefaultEncoderParameters();
     return p;
 }
 

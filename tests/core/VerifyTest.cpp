@@ -36,13 +36,13 @@ protected:
     /// Verifies set with the run's owner table; asserts it succeeded without touching anything.
     VerifyResult Verify(const EncoderParameters& set) {
         const EncoderParameters before = set;
-        const auto owners = statusBitOwners;
+        const auto owners = session.statusBitOwners;
         link.linkUsed = false;
         sim.ClearTelegrams();
         VerifyResult r;
-        EXPECT_TRUE(VerifyEncoder(set, ExtendedMode, statusBitOwners, r, link)) << link.DeviceErrorText();
+        EXPECT_TRUE(VerifyEncoder(session, set, session.statusBitOwners, r)) << link.DeviceErrorText();
         EXPECT_TRUE(SameBytes(before, set));
-        EXPECT_EQ(statusBitOwners, owners);
+        EXPECT_EQ(session.statusBitOwners, owners);
         EXPECT_FALSE(link.linkUsed);
         // Read requests only: the firmware, then every KP read-all reads, each once.
         std::vector<int> kps;
@@ -73,8 +73,8 @@ TEST_P(VerifyAfterSendAll, FindsNoDifferenceAndNamesWhatWasLeftOut) {
         if (*position == 4) *position = 8;
     set.parityBitPosition = set.limit2BitPosition = 4;  // the parity bit is withheld
     set.debounceTime = 300;                             // its low byte goes out
-    ExtendedMode = extended;
-    ASSERT_TRUE(SendAll(set, link)) << link.DeviceErrorText();
+    session.extendedMode = extended;
+    ASSERT_TRUE(SendAllOf(set)) << link.DeviceErrorText();
 
     const VerifyResult r = Verify(set);
     EXPECT_EQ(r.counts.different, 0) << With(r, VerifyStatus::Different)[0];
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(SelectionsAndModes, VerifyAfterSendAll,
 TEST_F(VerifyOnSimulator, AParameterChangedInTheEncoderIsTheOnlyDifference) {
     Generator g{std::mt19937(5)};
     const EncoderParameters set = RandomSet(g);
-    ASSERT_TRUE(SendAll(set, link));
+    ASSERT_TRUE(SendAllOf(set));
     sim.SetRam(17, EncodeSigned24(set.limit3Value + 1));
     // The level of limit 4's status bit, nothing else of its byte.
     const std::uint8_t bit = sim.Ram(43)[2];
@@ -122,7 +122,7 @@ TEST_F(VerifyOnSimulator, TheUpDownSwitchingsLevelIsReadFromItsReply) {
         EncoderParameters set = StartUp();
         set.extDirSwitchOn = c.on;
         set.extDirSwitchActiveHigh = c.encoderLevel;
-        ASSERT_TRUE(SendAll(set, link));
+        ASSERT_TRUE(SendAllOf(set));
         set.extDirSwitchActiveHigh = c.fileLevel;
         const VerifyResult r = Verify(set);
         const VerifyRow& row = Row(r, "extDirSwitchActiveHigh");
@@ -145,9 +145,9 @@ TEST_F(VerifyOnSimulator, ScalingCopiedWithReadAllIsNotSentAndNoDifference) {
     golden.scalingSelection = 2;
     golden.revolutions = 4096;
     golden.stepsForRevolutions = 8192;
-    ASSERT_TRUE(SendAll(golden, link));
+    ASSERT_TRUE(SendAllOf(golden));
     EncoderParameters plain = StartUp();
-    ASSERT_TRUE(ReadAll(plain, link));
+    ASSERT_TRUE(ReadAll(session, plain));
     // The copy sends the factor: the revolutions it would not send are named, with the
     // encoder's values.
     VerifyResult r = Verify(plain);
@@ -170,7 +170,7 @@ TEST_F(VerifyOnSimulator, DebounceWithoutExtendedFunctionsAndAWithheldStatusBit)
     set.overspeedBitPosition = 3;
     set.overspeedBitOn = 1;
     set.overspeedValue = 50;
-    ASSERT_TRUE(SendAll(set, link));
+    ASSERT_TRUE(SendAllOf(set));
     VerifyResult r = Verify(set);
     EXPECT_EQ(r.counts.different, 0);
     EXPECT_EQ(Row(r, "debounceTime").reason, NotSentReason::ExtendedModeOff);
@@ -182,7 +182,7 @@ TEST_F(VerifyOnSimulator, DebounceWithoutExtendedFunctionsAndAWithheldStatusBit)
     EXPECT_EQ(Row(r, "overspeedBitPosition").encoderValue, "8");
     EXPECT_EQ(Row(r, "overspeedValue").encoderValue, "100");
     // With the extended functions the send would write the debounce time: the encoder differs.
-    ExtendedMode = 1;
+    session.extendedMode = 1;
     r = Verify(set);
     EXPECT_EQ(With(r, VerifyStatus::Different), Strings{"debounceTime"});
 }
@@ -195,7 +195,7 @@ TEST_F(VerifyOnSimulator, AFailedReadStopsWithoutAVerdict) {
     link.linkUsed = false;
     VerifyResult r;
     r.rows.resize(3);
-    EXPECT_FALSE(VerifyEncoder(p, 0, statusBitOwners, r, link));
+    EXPECT_FALSE(VerifyEncoder(session, p, session.statusBitOwners, r));
     EXPECT_TRUE(r.rows.empty());
     EXPECT_EQ(r.counts.Total(), 0);
     EXPECT_EQ(link.DeviceErrorText(), ResString(57656));
@@ -204,12 +204,12 @@ TEST_F(VerifyOnSimulator, AFailedReadStopsWithoutAVerdict) {
 }
 
 TEST_F(VerifyOnSimulator, AFailedShiftReplyLeavesOnlyTheShiftUnread) {
-    ASSERT_TRUE(SendAll(p, link));
+    ASSERT_TRUE(SendAll(session));
     link.SetTelegramObserver([&](const std::uint8_t* t, int n) {
         if (t[0] == kReadRequestCode && t[n - 1] == 30) sim.CorruptReplies(sim::kAlways);
     });
     VerifyResult r;
-    ASSERT_TRUE(VerifyEncoder(p, 0, statusBitOwners, r, link));
+    ASSERT_TRUE(VerifyEncoder(session, p, session.statusBitOwners, r));
     link.SetTelegramObserver({});
     EXPECT_EQ(Row(r, "positionShift").status, VerifyStatus::NotReadable);
     EXPECT_EQ(Row(r, "positionShift").encoderValue, "");
@@ -221,13 +221,13 @@ TEST_F(ParamsOnSimulator, PlanSendIsWhatSendAllSends) {
     for (int extended = 0; extended <= 1; ++extended) {
         EncoderParameters set = RandomSet(g);
         set.overspeedBitPosition = set.limit1BitPosition = 2;  // limit 1 takes it first
-        statusBitOwners.fill(0);
-        statusBitOwners[5] = 7;  // held by the parity bit since an earlier send
-        const auto owners = statusBitOwners;
+        session.statusBitOwners.fill(0);
+        session.statusBitOwners[5] = 7;  // held by the parity bit since an earlier send
+        const auto owners = session.statusBitOwners;
         const std::vector<PlannedWrite> plan = PlanSend(SendGroup::All, 0, set, extended, owners);
-        EXPECT_EQ(statusBitOwners, owners);
-        ExtendedMode = extended;
-        ASSERT_TRUE(SendAll(set, link));
+        EXPECT_EQ(session.statusBitOwners, owners);
+        session.extendedMode = extended;
+        ASSERT_TRUE(SendAllOf(set));
         std::vector<Telegram> planned;
         for (const PlannedWrite& w : plan) planned.push_back(WriteTelegram(KpNumber(w.kp), w.data));
         EXPECT_EQ(Take(), planned);

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "QueryFixture.h"
+#include "app/AppSession.h"
 #include "ui/query/ActualValueDialog.h"
 #include "ui/query/QueryDialogs.h"
 
@@ -16,7 +17,9 @@ namespace {
 
 using ActualValueDisplay = veltrin::test::QueryOnSimulator;
 
-QString TextOf(const CActualValueDialog& dialog, int controlId) { return dialog.Control<QLabel>(controlId)->text(); }
+QString TextOf(const CActualValueDialog& dialog, int controlId) {
+    return dialog.Control<QLabel>(controlId)->text();
+}
 
 int ValueRequests(const sim::EncoderSimulator& sim) {
     int n = 0;
@@ -30,7 +33,7 @@ int ValueRequests(const sim::EncoderSimulator& sim) {
 TEST_F(ActualValueDisplay, ShowsTheReadingAndRefreshesOnlyWhenTheValueChanges) {
     sim.SetReplyBytes(0, {0x12, 0x34, 0x56, 0xA5});
     CActualValueDialog dialog;
-    dialog.show();   // the first reading runs while the dialog opens
+    dialog.show();  // the first reading runs while the dialog opens
     EXPECT_EQ(TextOf(dialog, 1072), "00010010 00110100 01010110");
     EXPECT_EQ(TextOf(dialog, 1073), "1010010X");
     EXPECT_EQ(TextOf(dialog, 1074), "1193046");
@@ -53,7 +56,7 @@ TEST_F(ActualValueDisplay, ShowsTheReadingAndRefreshesOnlyWhenTheValueChanges) {
 }
 
 TEST_F(ActualValueDisplay, FirstReadingOfMinusOneKeepsTheTemplateTexts) {
-    sim.SetReplyBytes(0, {0xFF, 0xFF, 0xFF, 0xFE});   // -1 in two's complement
+    sim.SetReplyBytes(0, {0xFF, 0xFF, 0xFF, 0xFE});  // -1 in two's complement
     CActualValueDialog dialog;
     dialog.show();
     EXPECT_EQ(dialog.Readings(), 1);
@@ -66,13 +69,13 @@ TEST_F(ActualValueDisplay, FirstReadingOfMinusOneKeepsTheTemplateTexts) {
 TEST_F(ActualValueDisplay, FourthFailedReadingSinceOpeningClosesWithTheMessage) {
     sim.SetSilent(true);
     CActualValueDialog dialog;
-    dialog.show();   // a failed first reading opens the display all the same
+    dialog.show();  // a failed first reading opens the display all the same
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(TextOf(dialog, 1074), "00000");
 
     sim.SetSilent(false);
     sim.SetReplyBytes(0, {0x00, 0x00, 0x07, 0x00});
-    dialog.RefreshValue();   // a good reading between does not reset the count
+    dialog.RefreshValue();  // a good reading between does not reset the count
     ASSERT_EQ(TextOf(dialog, 1074), "7");
     sim.SetSilent(true);
     dialog.RefreshValue();
@@ -81,7 +84,7 @@ TEST_F(ActualValueDisplay, FourthFailedReadingSinceOpeningClosesWithTheMessage) 
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.TimerRunning());
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(TextOf(dialog, 1074), "7");   // failures keep the last reading
+    EXPECT_EQ(TextOf(dialog, 1074), "7");  // failures keep the last reading
 
     dialog.RefreshValue();
     EXPECT_EQ(messages, QStringList{"Geber antwortet nicht !"});
@@ -101,12 +104,12 @@ TEST_F(ActualValueDisplay, SchliessenClickedDuringAReadingEndsTheDisplayAfterIt)
         QPushButton* close = display->Control<QPushButton>(1);
         const QPointF at = QPointF(close->rect().center());
         const QPointF global = QPointF(close->mapToGlobal(at.toPoint()));
-        QCoreApplication::postEvent(close, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                           Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(close, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                           Qt::NoButton, Qt::NoModifier));
+        QCoreApplication::postEvent(close, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(close, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     });
-    QTimer failSafe;   // should the click be lost, end the display anyway
+    QTimer failSafe;  // should the click be lost, end the display anyway
     failSafe.setSingleShot(true);
     QObject::connect(&failSafe, &QTimer::timeout, [] {
         if (QWidget* w = QApplication::activeModalWidget()) w->close();
@@ -114,8 +117,8 @@ TEST_F(ActualValueDisplay, SchliessenClickedDuringAReadingEndsTheDisplayAfterIt)
     failSafe.start(5000);
     RunQueryDialog(32778, nullptr);
     EXPECT_TRUE(failSafe.isActive()) << "the click did not close the display";
-    EXPECT_EQ(requestsSent, 5);   // the reading under way was the last one
-    QTest::qWait(100);            // and no tick comes after the dialog is gone
+    EXPECT_EQ(requestsSent, 5);  // the reading under way was the last one
+    QTest::qWait(100);           // and no tick comes after the dialog is gone
     EXPECT_EQ(ValueRequests(sim), 5);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -123,7 +126,7 @@ TEST_F(ActualValueDisplay, SchliessenClickedDuringAReadingEndsTheDisplayAfterIt)
 TEST(ActualValueHelp, F1AsksForHelpAtTheDisplaysTopic_NoHelpButton) {
     QStringList requested;
     ui::SetHelpHandler([&] { requested << ui::HelpTopic(); });
-    CActualValueDialog dialog;   // not shown: no reading
+    CActualValueDialog dialog;  // not shown: no reading
     QTest::keyClick(&dialog, Qt::Key_F1);
     ui::SetHelpHandler({});
     EXPECT_EQ(requested, QStringList{"AbfragenIstwert"});

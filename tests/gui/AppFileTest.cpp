@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "doc/ConfigFile.h"
 
 namespace veltrin::test {
@@ -11,7 +12,7 @@ class FileCommandTest : public AppTest {
 protected:
     QByteArray Good(std::int32_t preset) {
         EncoderParameters p{};
-        InitEncoderParameters(p);
+        p = DefaultEncoderParameters();
         p.internalPreset = preset;
         std::ostringstream out;
         WriteConfiguration(out, p);

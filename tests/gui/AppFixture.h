@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "TestEncoder.h"
+#include "app/AppSession.h"
 #include "app/VeltrinApp.h"
 #include "app/VeltrinDoc.h"
 #include "params/Operations.h"
@@ -29,7 +30,7 @@ namespace veltrin::test {
 struct ShownMessage {
     QString text;
     QMessageBox::StandardButtons buttons;
-    qint64 atMs;   // since the fixture's clock started
+    qint64 atMs;  // since the fixture's clock started
 };
 
 class AppTest : public ::testing::Test {
@@ -81,8 +82,8 @@ protected:
             startedArguments = arguments;
             return true;
         };
-        app->fileDialog = [this](app::CVeltrinApp::FileDialogKind kind, const QString& title, const QString& filter,
-                                 const QString& proposed) {
+        app->fileDialog = [this](app::CVeltrinApp::FileDialogKind kind, const QString& title,
+                                 const QString& filter, const QString& proposed) {
             fileDialogs.push_back({kind, title, filter, proposed});
             return nextFile;
         };
@@ -143,7 +144,7 @@ protected:
     QStringList started;
     QStringList startedArguments;
     std::vector<FileDialogCall> fileDialogs;
-    QString nextFile;   ///< what the next file dialog answers (empty: cancelled)
+    QString nextFile;  ///< what the next file dialog answers (empty: cancelled)
 };
 
 /// Runs fn on the next modal dialog as soon as it runs its loop.

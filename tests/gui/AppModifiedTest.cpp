@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "doc/ConfigFile.h"
 #include "ui/main/ChoiceDialog.h"
 #include "ui/send/SendPresetsDialog.h"
@@ -43,7 +44,7 @@ protected:
 
     QString GoodFile(const QString& name, std::int32_t preset) const {
         EncoderParameters p{};
-        InitEncoderParameters(p);
+        p = DefaultEncoderParameters();
         p.internalPreset = preset;
         std::ostringstream out;
         WriteConfiguration(out, p);

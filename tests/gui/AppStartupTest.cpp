@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "doc/ConfigFile.h"
 #include "res/Resources.h"
 #include "ui/main/LanguageDialog.h"
@@ -135,7 +136,7 @@ TEST_F(StartupTest, EnglishFileGivesEnglishMenusAndTexts) {
 TEST_F(StartupTest, MissingOrCorruptEnglishFileRunsGermanAndKeepsTheLanguage) {
     Store("Global/Language", 1);
     QTemporaryDir programDir;
-    Make().programFolder = programDir.path();   // no veltrin.en.txt there
+    Make().programFolder = programDir.path();  // no veltrin.en.txt there
     ASSERT_TRUE(Start());
     EXPECT_EQ(app->language, 1);
     EXPECT_FALSE(EnglishInForce());
@@ -184,7 +185,7 @@ TEST_F(StartupTest, DamagedSettingsGiveDefaults) {
         Store("Recent File List/File2", "/tmp/x.ssi");
         Store("Recent File List/File3", "/tmp/x.ssi");
         Store("Global/Port1Device", 12);
-        QTemporaryDir programDir;   // no English file
+        QTemporaryDir programDir;  // no English file
         Make().programFolder = programDir.path();
         ASSERT_TRUE(Start());
         EXPECT_EQ(app->portNumber, c.wantPort) << c.port.toString().toStdString();
@@ -197,7 +198,7 @@ TEST_F(StartupTest, DamagedSettingsGiveDefaults) {
 
 TEST_F(StartupTest, CommandLineFileKeepsItsValues) {
     EncoderParameters p{};
-    InitEncoderParameters(p);
+    p = DefaultEncoderParameters();
     p.internalPreset = 123456;
     p.outputCode = 1;
     const QString path = WriteFile("anlage.ssi", ConfigBytes(p));
@@ -245,7 +246,7 @@ TEST_F(StartupTest, DeviceThatIsNoSerialPortFailsAtTheFirstExchange) {
         ASSERT_TRUE(Start({"--device", device}));
         EXPECT_FALSE(app->serialPort.IsOpen()) << device.toStdString();
         EXPECT_TRUE(messages.empty());
-        Frame().RunCommand(32777);   // Alles Abfragen
+        Frame().RunCommand(32777);  // Alles Abfragen
         EXPECT_EQ(Texts(), (QStringList{"Der Anschluß COM 1 kann nicht geöffnet werden !\n" + reason,
                                         "Geber antwortet nicht !"}))
             << device.toStdString();

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/query/QueryCountDirectionDialog.h"
@@ -66,7 +67,7 @@ TEST_F(DialogLayout, SendDialogsEndBelowTheirLastRowInEitherMode) {
         [] { return std::make_unique<CSendCountDirectionDialog>(); },
         [] { return std::make_unique<CSendStatusBitsDialog>(); },
     };
-    InitEncoderParameters();
+    InitEncoderParameters(TheSession());
     for (int extended : {0, 1}) {
         ExtendedMode = extended;
         for (const auto& make : makers) {
@@ -100,7 +101,7 @@ TEST_F(DialogLayout, CountDirectionQueryRowsStandLevelWithItsButtons) {
 }
 
 TEST_F(DialogLayout, OverspeedThresholdHasAHeadOfItsOwn) {
-    InitEncoderParameters();
+    InitEncoderParameters(TheSession());
     CSendStatusBitsDialog dialog;
     Show(dialog);
     auto* head = dialog.Control<QLabel>(1200);
@@ -122,7 +123,7 @@ TEST_F(DialogLayout, OverspeedThresholdHasAHeadOfItsOwn) {
 }
 
 TEST_F(DialogLayout, TheDotsOfACapitalUmlautStayInsideTheLabel) {
-    InitEncoderParameters();
+    InitEncoderParameters(TheSession());
     CSendStatusBitsDialog send;
     CQueryStatusBitsDialog query;
     for (QDialog* dialog : {static_cast<QDialog*>(&send), static_cast<QDialog*>(&query)}) {

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "ui/main/InfoDialog.h"
 #include "ui/main/PasswordDialog.h"
 #include "ui/main/PortDialog.h"
@@ -17,12 +18,12 @@ TEST(PasswordRule, EdgeCases) {
     // 'q' 113 + 'l' 108 + 'l' 108 + 'm' 109 + 'm' 109 = 547
     EXPECT_TRUE(ui::IsServicePassword("qllmm"));
     EXPECT_TRUE(ui::IsServicePassword("qmmll"));
-    EXPECT_FALSE(ui::IsServicePassword("Qllmm"));    // first character
-    EXPECT_FALSE(ui::IsServicePassword("qllml"));    // 546
-    EXPECT_FALSE(ui::IsServicePassword("qllmn"));    // 548
-    EXPECT_FALSE(ui::IsServicePassword("qllm"));     // 4 characters
-    EXPECT_FALSE(ui::IsServicePassword("qllmm "));   // 6 characters
-    EXPECT_FALSE(ui::IsServicePassword("q{{{{"));    // 113 + 4*123 = 605
+    EXPECT_FALSE(ui::IsServicePassword("Qllmm"));   // first character
+    EXPECT_FALSE(ui::IsServicePassword("qllml"));   // 546
+    EXPECT_FALSE(ui::IsServicePassword("qllmn"));   // 548
+    EXPECT_FALSE(ui::IsServicePassword("qllm"));    // 4 characters
+    EXPECT_FALSE(ui::IsServicePassword("qllmm "));  // 6 characters
+    EXPECT_FALSE(ui::IsServicePassword("q{{{{"));   // 113 + 4*123 = 605
     EXPECT_FALSE(ui::IsServicePassword(""));
     // Above 127 a character counts negative: 'ä' is 0xE4, -28. Taken unsigned, "qäFDD" would
     // add up to 113 + 228 + 70 + 68 + 68 = 547; signed it is 291 and refused.
@@ -35,7 +36,8 @@ TEST(PasswordRule, EdgeCases) {
 class InfoDialogTest : public AppTest {
 protected:
     void DoubleClick(ui::CInfoDialog& dialog, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-        QMouseEvent event(QEvent::MouseButtonDblClick, at, dialog.mapToGlobal(at), button, button, Qt::NoModifier);
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, dialog.mapToGlobal(at), button, button,
+                          Qt::NoModifier);
         QApplication::sendEvent(&dialog, &event);
     }
 };
@@ -43,46 +45,46 @@ protected:
 TEST_F(InfoDialogTest, DoubleClickOnTheIconAsksForThePassword) {
     ASSERT_TRUE(Start());
     {
-    ui::CInfoDialog dialog(&Frame());
-    EXPECT_EQ(dialog.windowTitle(), "Info über Veltrin");
-    EXPECT_EQ(dialog.findChild<QLabel*>("version")->text(), "Veltrin Version 1.04 04.04.2006");
-    ASSERT_NE(dialog.findChild<QLabel*>("1145"), nullptr);
+        ui::CInfoDialog dialog(&Frame());
+        EXPECT_EQ(dialog.windowTitle(), "Info über Veltrin");
+        EXPECT_EQ(dialog.findChild<QLabel*>("version")->text(), "Veltrin Version 1.04 04.04.2006");
+        ASSERT_NE(dialog.findChild<QLabel*>("1145"), nullptr);
 
-    int asked = 0;
-    QString entry;
-    ui::CInfoDialog::SetPasswordRunner([&](ui::CPasswordDialog& password) {
-        ++asked;
-        EXPECT_EQ(password.Edit()->objectName(), "1147");
-        EXPECT_EQ(password.Edit()->echoMode(), QLineEdit::Password);
-        password.Edit()->setText(entry);
-        password.accept();
-        return int(QDialog::Accepted);
-    });
+        int asked = 0;
+        QString entry;
+        ui::CInfoDialog::SetPasswordRunner([&](ui::CPasswordDialog& password) {
+            ++asked;
+            EXPECT_EQ(password.Edit()->objectName(), "1147");
+            EXPECT_EQ(password.Edit()->echoMode(), QLineEdit::Password);
+            password.Edit()->setText(entry);
+            password.accept();
+            return int(QDialog::Accepted);
+        });
 
-    // Beside the icon, on the text: nothing.
-    entry = "qllmm";
-    DoubleClick(dialog, dialog.Icon()->geometry().bottomRight() + QPoint(4, 4));
-    DoubleClick(dialog, dialog.findChild<QLabel*>("version")->geometry().center());
-    // On the icon, but with the right or the middle button: nothing either.
-    DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::RightButton);
-    DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::MiddleButton);
-    EXPECT_EQ(asked, 0);
+        // Beside the icon, on the text: nothing.
+        entry = "qllmm";
+        DoubleClick(dialog, dialog.Icon()->geometry().bottomRight() + QPoint(4, 4));
+        DoubleClick(dialog, dialog.findChild<QLabel*>("version")->geometry().center());
+        // On the icon, but with the right or the middle button: nothing either.
+        DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::RightButton);
+        DoubleClick(dialog, dialog.Icon()->geometry().center(), Qt::MiddleButton);
+        EXPECT_EQ(asked, 0);
 
-    // A wrong entry: silently nothing; the right one: the message and the mode.
-    entry = "qllml";
-    DoubleClick(dialog, dialog.Icon()->geometry().center());
-    EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(ExtendedMode, 0);
-    entry = "qllmm";
-    DoubleClick(dialog, dialog.Icon()->geometry().center());
-    EXPECT_EQ(Texts(), QStringList{"Erweiterte Funktionen eingeschaltet !"});
-    EXPECT_EQ(ExtendedMode, 1);
-    // Again while on: the message again, the mode stays.
-    DoubleClick(dialog, dialog.Icon()->geometry().topLeft());
-    EXPECT_EQ(messages.size(), 2u);
-    EXPECT_EQ(ExtendedMode, 1);
-    ui::CInfoDialog::SetPasswordRunner({});
+        // A wrong entry: silently nothing; the right one: the message and the mode.
+        entry = "qllml";
+        DoubleClick(dialog, dialog.Icon()->geometry().center());
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(ExtendedMode, 0);
+        entry = "qllmm";
+        DoubleClick(dialog, dialog.Icon()->geometry().center());
+        EXPECT_EQ(Texts(), QStringList{"Erweiterte Funktionen eingeschaltet !"});
+        EXPECT_EQ(ExtendedMode, 1);
+        // Again while on: the message again, the mode stays.
+        DoubleClick(dialog, dialog.Icon()->geometry().topLeft());
+        EXPECT_EQ(messages.size(), 2u);
+        EXPECT_EQ(ExtendedMode, 1);
+        ui::CInfoDialog::SetPasswordRunner({});
     }
 
     // A new run starts with the mode off.

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "ui/main/BackView.h"
 #include "ui/main/ChoiceDialog.h"
 #include "ui/main/TransferProgress.h"
@@ -24,7 +25,8 @@ class MainWindowTest : public AppTest {};
 QStringList MenuLines(QMenu* menu) {
     QStringList lines;
     for (QAction* a : menu->actions())
-        lines << (a->isSeparator() ? QString("-") : a->objectName() + " " + a->text() + (a->isEnabled() ? "" : " [grau]"));
+        lines << (a->isSeparator() ? QString("-")
+                                   : a->objectName() + " " + a->text() + (a->isEnabled() ? "" : " [grau]"));
     return lines;
 }
 
@@ -34,11 +36,13 @@ TEST_F(MainWindowTest, MenuHasEveryItemInOrder) {
     ASSERT_EQ(popups.size(), 5);
     QStringList titles;
     for (QAction* p : popups) titles << p->text();
-    EXPECT_EQ(titles, (QStringList{"&Datei", "Parameter &Senden", "Parameter &Abfragen", "&Konfiguration", "&?"}));
+    EXPECT_EQ(titles,
+              (QStringList{"&Datei", "Parameter &Senden", "Parameter &Abfragen", "&Konfiguration", "&?"}));
 
     EXPECT_EQ(MenuLines(popups[0]->menu()),
               (QStringList{"57600 &Neu\tStrg+N", "57601 Ö&ffnen...\tStrg+O", "57603 S&peichern\tStrg+S",
-                           "57604 Speichern &unter...", "-", "32901 Be&richt...", "-", "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
+                           "57604 Speichern &unter...", "-", "32901 Be&richt...", "-",
+                           "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
     EXPECT_EQ(MenuLines(popups[1]->menu()),
               (QStringList{"32784 &Presets", "32785 &Skalierung", "32786 &Endlagen", "32787 &Datenformat",
                            "32788 &Zählrichtung", "32789 S&tatusbits", "-", "32779 &Alles Senden"}));
@@ -47,9 +51,10 @@ TEST_F(MainWindowTest, MenuHasEveryItemInOrder) {
                            "32775 &Zählrichtung", "32776 S&tatusbits", "-", "32777 &Alles Abfragen",
                            "32900 Mit Geber &vergleichen...", "-", "32778 &Istwert"}));
     EXPECT_EQ(MenuLines(popups[3]->menu()),
-              (QStringList{"32780 S&chnittstelle", "-", "32791 S&prache", "-", "32781 &Ram Default Werte", "-",
-                           "32782 aus EEPROM &laden", "32783 ins EEPROM speichern"}));
-    EXPECT_EQ(MenuLines(popups[4]->menu()), (QStringList{"57670 &Hilfe", "-", "57664 Inf&o über Veltrin..."}));
+              (QStringList{"32780 S&chnittstelle", "-", "32791 S&prache", "-", "32781 &Ram Default Werte",
+                           "-", "32782 aus EEPROM &laden", "32783 ins EEPROM speichern"}));
+    EXPECT_EQ(MenuLines(popups[4]->menu()),
+              (QStringList{"57670 &Hilfe", "-", "57664 Inf&o über Veltrin..."}));
 }
 
 TEST_F(MainWindowTest, RecentFilesReplaceThePlaceholderAndAreWrittenAtTheEnd) {
@@ -57,13 +62,14 @@ TEST_F(MainWindowTest, RecentFilesReplaceThePlaceholderAndAreWrittenAtTheEnd) {
     Store("Recent File List/File2", "/b/zwei&drei.ssi");
     ASSERT_TRUE(Start());
     QMenu* file = Frame().menuBar()->actions()[0]->menu();
-    EXPECT_EQ(MenuLines(file).mid(6, 4), (QStringList{"-", "57616 &1 /a/eins.ssi", "57617 &2 /b/zwei&&drei.ssi", "-"}));
+    EXPECT_EQ(MenuLines(file).mid(6, 4),
+              (QStringList{"-", "57616 &1 /a/eins.ssi", "57617 &2 /b/zwei&&drei.ssi", "-"}));
 
     nextFile = FilePath("neu.ssi");
     Frame().RunCommand(57604);
     EXPECT_EQ(MenuLines(file).mid(7, 3),
               (QStringList{"57616 &1 " + nextFile, "57617 &2 /a/eins.ssi", "57618 &3 /b/zwei&&drei.ssi"}));
-    EXPECT_EQ(Stored("Recent File List/File1").toString(), "/a/eins.ssi");   // not before the end
+    EXPECT_EQ(Stored("Recent File List/File1").toString(), "/a/eins.ssi");  // not before the end
     EXPECT_TRUE(Frame().close());
     EXPECT_EQ(Stored("Recent File List/File1").toString(), nextFile);
     EXPECT_EQ(Stored("Recent File List/File3").toString(), "/b/zwei&drei.ssi");
@@ -79,7 +85,7 @@ TEST_F(MainWindowTest, AcceleratorsRunTheFileCommands) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
 
     nextFile = FilePath("strg-s.ssi");
-    QTest::keyClick(&Frame(), Qt::Key_S, Qt::ControlModifier);   // untitled: Save As
+    QTest::keyClick(&Frame(), Qt::Key_S, Qt::ControlModifier);  // untitled: Save As
     ASSERT_EQ(fileDialogs.size(), 1u);
     EXPECT_EQ(fileDialogs[0].kind, app::CVeltrinApp::FileDialogKind::SaveAs);
     EXPECT_EQ(Frame().windowTitle(), "strg-s.ssi - Veltrin");
@@ -108,7 +114,7 @@ TEST_F(MainWindowTest, ViewShowsThePictureAndScrollsWhenSmall) {
 
 TEST_F(MainWindowTest, ReadAllAndSendAllOnTheSimulator) {
     StartOnSimulator();
-    sim.SetRam(1, {0x01, 0xE2, 0x40});   // internal preset 123456
+    sim.SetRam(1, {0x01, 0xE2, 0x40});  // internal preset 123456
     Frame().RunCommand(32777);
     EXPECT_EQ(Texts(), QStringList{"Alle Daten erfolgreich übertragen !"});
     EXPECT_EQ(encoderParameters.internalPreset, 123456);
@@ -160,18 +166,18 @@ TEST_F(MainWindowTest, ProgressWindowCountsEveryTelegram) {
         ui::CTransferProgress progress(&Frame(), "lesen", 35);
         EXPECT_TRUE(progress.isVisible());
         EXPECT_TRUE(progress.isModal());
-        EXPECT_TRUE(ReadAll());
+        EXPECT_TRUE(ReadAll(TheSession()));
         EXPECT_EQ(progress.Telegrams(), static_cast<int>(sim.Telegrams().size()));
         EXPECT_EQ(progress.findChild<QLabel*>("step")->text(),
                   QString("Telegramm 35 (KP %1)").arg(sim.Telegrams().back()[3]));
         // It cannot be closed while the transfer runs.
         EXPECT_FALSE(progress.close());
         sim.ClearTelegrams();
-        EXPECT_TRUE(SendAll());
+        EXPECT_TRUE(SendAll(TheSession()));
         EXPECT_EQ(progress.Telegrams(), 35 + static_cast<int>(sim.Telegrams().size()));
     }
     // Gone with the window: the next exchanges are not counted anywhere.
-    EXPECT_TRUE(StoreToEeprom());
+    EXPECT_TRUE(StoreToEeprom(TheSession()));
 }
 
 TEST_F(MainWindowTest, WholeTransfersRunUnderTheWaitCursorWithTheProgressWindow) {
@@ -347,7 +353,8 @@ TEST_F(MainWindowTest, CloseCheckGoesOnAfterAFailedEepromStoreAndSavesTheFile) {
     answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes};
     nextFile = FilePath("ende.ssi");
     EXPECT_TRUE(Frame().close());
-    EXPECT_EQ(Texts(), (QStringList{ui::Str(57666), ui::Str(57667), "Geber antwortet nicht !", ui::Str(57668)}));
+    EXPECT_EQ(Texts(),
+              (QStringList{ui::Str(57666), ui::Str(57667), "Geber antwortet nicht !", ui::Str(57668)}));
     EXPECT_EQ(QFileInfo(nextFile).size(), 204);
 }
 

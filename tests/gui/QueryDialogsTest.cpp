@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "QueryFixture.h"
+#include "app/AppSession.h"
 #include "res/Resources.h"
 #include "ui/query/ActualValueDialog.h"
 #include "ui/query/QueryCountDirectionDialog.h"
@@ -69,7 +70,7 @@ TEST_F(QueryPresetsDialog, ShowsTheValuesAndTheFirmwareVersion) {
         EXPECT_EQ(TextOf(dialog, 1099), "");
         EXPECT_FALSE(Visible(dialog, 1100));
     }
-    EXPECT_EQ(ReadKps().size(), 4u * 9u);   // firmware, then the eight presets KPs, each time
+    EXPECT_EQ(ReadKps().size(), 4u * 9u);  // firmware, then the eight presets KPs, each time
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
 }
 
@@ -81,7 +82,7 @@ TEST_F(QueryPresetsDialog, ExtendedModeShowsTheInputLevels) {
     ASSERT_TRUE(dialog.ShowValues());
     EXPECT_TRUE(Visible(dialog, 1099));
     EXPECT_TRUE(Visible(dialog, 1100));
-    EXPECT_EQ(TextOf(dialog, 1099), "Aktiv 1");   // set bit: the input is active high
+    EXPECT_EQ(TextOf(dialog, 1099), "Aktiv 1");  // set bit: the input is active high
     EXPECT_EQ(TextOf(dialog, 1100), "Aktiv 0");
     EXPECT_EQ(TextOf(dialog, 1094), "An");
 }
@@ -101,7 +102,7 @@ TEST_F(QueryScalingDialog, FactorWithSixDecimalsAndTheCounts_ReadAnewOnEveryOpen
         EXPECT_EQ(TextOf(dialog, 1099), "16777215");
         EXPECT_EQ(TextOf(dialog, 1100), "1");
     }
-    sim.SetReplyBytes(8, {0x80, 0x00, 0x00});   // 8388608: one half
+    sim.SetReplyBytes(8, {0x80, 0x00, 0x00});  // 8388608: one half
     CQueryScalingDialog second;
     ASSERT_TRUE(second.ShowValues());
     EXPECT_EQ(TextOf(second, 1097), "0.500000");
@@ -111,17 +112,20 @@ TEST_F(QueryScalingDialog, FactorWithSixDecimalsAndTheCounts_ReadAnewOnEveryOpen
 using QueryLimitsDialog = QueryOnSimulator;
 
 TEST_F(QueryLimitsDialog, ValuesAndStatusBitsPairedByLimit) {
-    sim.SetReplyBytes(16, {0xFF, 0xFF, 0xFF});   // limit 1
-    sim.SetReplyBytes(18, {0x7F, 0xFF, 0xFF});   // limit 2
-    sim.SetReplyBytes(17, {0x80, 0x00, 0x00});   // limit 3
-    sim.SetReplyBytes(19, {0x00, 0x00, 0x05});   // limit 4
+    sim.SetReplyBytes(16, {0xFF, 0xFF, 0xFF});  // limit 1
+    sim.SetReplyBytes(18, {0x7F, 0xFF, 0xFF});  // limit 2
+    sim.SetReplyBytes(17, {0x80, 0x00, 0x00});  // limit 3
+    sim.SetReplyBytes(19, {0x00, 0x00, 0x05});  // limit 4
     sim.SetReplyBytes(40, {0x00, 0x00, 0x00});
     sim.SetReplyBytes(42, {0x1B, 0x00, 0x00});
     sim.SetReplyBytes(41, {0x0F, 0x00, 0x00});
     sim.SetReplyBytes(43, {0x18, 0x00, 0x00});
     CQueryLimitsDialog dialog;
     ASSERT_TRUE(dialog.ShowValues());
-    struct Row { int value, position, on, level; const char *v, *p, *o, *l; };
+    struct Row {
+        int value, position, on, level;
+        const char *v, *p, *o, *l;
+    };
     const Row rows[] = {
         {1086, 1090, 1075, 1076, "-1", "8", "Aus", "Aktiv 0"},
         {1087, 1091, 1077, 1078, "8388607", "3", "An", "Aktiv 1"},
@@ -146,17 +150,20 @@ TEST_F(QueryStatusBitsDialog, EveryFunctionInItsRowAndTheOverspeedThreshold) {
     sim.SetReplyBytes(22, {0xFF, 0x00, 0x00});
     CQueryStatusBitsDialog dialog;
     ASSERT_TRUE(dialog.ShowValues());
-    struct Row { int position, on, level; const char *p, *o, *l; };
+    struct Row {
+        int position, on, level;
+        const char *p, *o, *l;
+    };
     const Row rows[] = {
-        {1101, 1113, 1116, "8", "Aus", "Aktiv 0"},   // Grenzwert 1, KP 40
-        {1137, 1138, 1117, "3", "An", "Aktiv 1"},    // Grenzwert 2, KP 42
-        {1140, 1114, 1118, "7", "An", "Aktiv 0"},    // Grenzwert 3, KP 41
-        {1139, 1115, 1119, "8", "An", "Aktiv 1"},    // Grenzwert 4, KP 43
-        {1120, 1121, 1122, "2", "An", "Aktiv 0"},    // standstill, KP 45
-        {1123, 1124, 1125, "3", "Aus", "Aktiv 1"},   // parity, KP 46
-        {1102, 1110, 1111, "4", "An", "Aktiv 1"},    // encoder error, KP 47
-        {1103, 1108, 1109, "5", "An", "Aktiv 0"},    // direction, KP 48
-        {1104, 1105, 1106, "1", "Aus", "Aktiv 0"},   // overspeed, KP 44
+        {1101, 1113, 1116, "8", "Aus", "Aktiv 0"},  // Grenzwert 1, KP 40
+        {1137, 1138, 1117, "3", "An", "Aktiv 1"},   // Grenzwert 2, KP 42
+        {1140, 1114, 1118, "7", "An", "Aktiv 0"},   // Grenzwert 3, KP 41
+        {1139, 1115, 1119, "8", "An", "Aktiv 1"},   // Grenzwert 4, KP 43
+        {1120, 1121, 1122, "2", "An", "Aktiv 0"},   // standstill, KP 45
+        {1123, 1124, 1125, "3", "Aus", "Aktiv 1"},  // parity, KP 46
+        {1102, 1110, 1111, "4", "An", "Aktiv 1"},   // encoder error, KP 47
+        {1103, 1108, 1109, "5", "An", "Aktiv 0"},   // direction, KP 48
+        {1104, 1105, 1106, "1", "Aus", "Aktiv 0"},  // overspeed, KP 44
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.position);
@@ -193,8 +200,8 @@ TEST_F(QueryCountDirectionDialog, DirectionSwitchAndItsLevelInExtendedModeOnly) 
 using QueryDataFormatDialog = QueryOnSimulator;
 
 TEST_F(QueryDataFormatDialog, RepresentationCodeFormatAndTheBitSplit) {
-    sim.SetReplyBytes(20, {0x9C, 0x00, 0x00});   // nibbles S 9, U 12
-    sim.SetReplyBytes(21, {25, 13, 12});         // U 13, S 12
+    sim.SetReplyBytes(20, {0x9C, 0x00, 0x00});  // nibbles S 9, U 12
+    sim.SetReplyBytes(21, {25, 13, 12});        // U 13, S 12
     struct Case {
         std::uint8_t kp29b2, kp36b1, kp36b2, kp35, kp37;
         const char *ssi, *representation, *code, *format, *s, *u;
@@ -221,7 +228,7 @@ TEST_F(QueryDataFormatDialog, RepresentationCodeFormatAndTheBitSplit) {
         EXPECT_EQ(TextOf(dialog, 1074), c.u);
         for (int hidden : {1149, 1089, 1150, 1090, 1091}) EXPECT_FALSE(Visible(dialog, hidden)) << hidden;
     }
-    EXPECT_FALSE(WasRead(14));   // the registers are read in the extended mode only
+    EXPECT_FALSE(WasRead(14));  // the registers are read in the extended mode only
     EXPECT_FALSE(WasRead(15));
 }
 
@@ -229,8 +236,9 @@ TEST_F(QueryDataFormatDialog, ExtendedModeShowsTheShiftAndTheRegisters) {
     ExtendedMode = 1;
     sim.SetReplyBytes(14, {0x00, 0x1F, 0xA0, 0x03});
     sim.SetReplyBytes(15, {0xFF, 0x01, 0x10, 0x7E});
-    const std::pair<std::vector<std::uint8_t>, QString> shifts[] = {
-        {{0x00, 0x01, 0x03}, "3   links"}, {{0x00, 0x00, 0x03}, "3   rechts"}, {{0x00, 0x00, 0x00}, "0   rechts"}};
+    const std::pair<std::vector<std::uint8_t>, QString> shifts[] = {{{0x00, 0x01, 0x03}, "3   links"},
+                                                                    {{0x00, 0x00, 0x03}, "3   rechts"},
+                                                                    {{0x00, 0x00, 0x00}, "0   rechts"}};
     for (const auto& [reply, text] : shifts) {
         SCOPED_TRACE(text.toStdString());
         sim.SetReplyBytes(30, reply);
@@ -354,9 +362,12 @@ TEST(QueryHelp, HelpButtonAndF1SetTheDialogsTopicAndAskForHelp) {
     CQueryCountDirectionDialog countDirection;
     CQueryStatusBitsDialog statusBits;
     const std::pair<ParameterDialog*, QString> dialogs[] = {
-        {&presets, "AbfragenPresets"},         {&scaling, "AbfragenSkalierung"},
-        {&limits, "AbfragenEndlagen"},         {&dataFormat, "AbfragenDatenformat"},
-        {&countDirection, QString::fromUtf8("AbfragenZählrichtung")}, {&statusBits, "AbfragenStatusbits"},
+        {&presets, "AbfragenPresets"},
+        {&scaling, "AbfragenSkalierung"},
+        {&limits, "AbfragenEndlagen"},
+        {&dataFormat, "AbfragenDatenformat"},
+        {&countDirection, QString::fromUtf8("AbfragenZählrichtung")},
+        {&statusBits, "AbfragenStatusbits"},
     };
     for (const auto& [dialog, topic] : dialogs) {
         SCOPED_TRACE(topic.toStdString());
@@ -384,14 +395,15 @@ TEST_F(QueryLayout, EveryDialogHasItsTitleAndKeepsItsTemplateSize) {
     CQueryCountDirectionDialog countDirection;
     CQueryStatusBitsDialog statusBits;
     CActualValueDialog display;
-    struct Expected { QDialog* dialog; const char* title; int width, height; };
+    struct Expected {
+        QDialog* dialog;
+        const char* title;
+        int width, height;
+    };
     const Expected dialogs[] = {
-        {&display, "Istwert Anzeige", 221, 103},
-        {&presets, "Presets Abfragen", 268, 213},
-        {&scaling, "Skalierung Abfragen", 268, 158},
-        {&limits, "Endlagen Abfragen", 268, 169},
-        {&dataFormat, "Geber Datenformat", 268, 210},
-        {&countDirection, "Zählrichtung Abfragen", 268, 122},
+        {&display, "Istwert Anzeige", 221, 103},        {&presets, "Presets Abfragen", 268, 213},
+        {&scaling, "Skalierung Abfragen", 268, 158},    {&limits, "Endlagen Abfragen", 268, 169},
+        {&dataFormat, "Geber Datenformat", 268, 210},   {&countDirection, "Zählrichtung Abfragen", 268, 122},
         {&statusBits, "Statusbits Abfragen", 268, 210},
     };
     for (const Expected& e : dialogs) {

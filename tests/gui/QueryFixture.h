@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/AppSession.h"
 #include "link/Link.h"
 #include "link/SerialPort.h"
 #include "params/Operations.h"
@@ -39,7 +40,9 @@ protected:
 /// The link's own message (the port that is not open) goes the way of every message box.
 class MessageBoxSinkForTests : public MessageSink {
 public:
-    void ShowMessage(const std::string& text) override { ui::ShowMessage(nullptr, QString::fromStdString(text)); }
+    void ShowMessage(const std::string& text) override {
+        ui::ShowMessage(nullptr, QString::fromStdString(text));
+    }
 };
 
 class QueryOnSimulator : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "QueryFixture.h"
+#include "app/AppSession.h"
 #include "ui/send/SendDialog.h"
 
 namespace veltrin::test {
@@ -16,7 +17,7 @@ class SendOnSimulator : public QueryOnSimulator {
 protected:
     void SetUp() override {
         QueryOnSimulator::SetUp();
-        InitEncoderParameters();
+        InitEncoderParameters(TheSession());
         sim.ClearTelegrams();
     }
 

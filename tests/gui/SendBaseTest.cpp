@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "SendBaseFixture.h"
+#include "app/AppSession.h"
 #include "ui/send/SendDialogs.h"
 #include "ui/send/SendPresetsDialog.h"
 #include "ui/send/SendScalingDialog.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "QueryFixture.h"
+#include "app/AppSession.h"
 #include "ui/send/SendCountDirectionDialog.h"
 #include "ui/send/SendDataFormatDialog.h"
 
@@ -20,11 +21,11 @@ class SendOnSimulator : public veltrin::test::QueryOnSimulator {
 protected:
     void SetUp() override {
         QueryOnSimulator::SetUp();
-        InitEncoderParameters();
+        InitEncoderParameters(TheSession());
         test::UseTestTimeouts(TheLink().timing);
     }
     void TearDown() override {
-        InitEncoderParameters();
+        InitEncoderParameters(TheSession());
         QueryOnSimulator::TearDown();
     }
 };
@@ -44,10 +45,10 @@ TEST_F(SendDataFormatDialog, ShowsTheParameterSetAndStoresItBackUnchanged) {
     p.ssiConfiguration = 1;
     p.numberRepresentation = 2;
     p.outputCode = 1;
-    p.outputFormat = 3;   // no button stands for 3
+    p.outputFormat = 3;  // no button stands for 3
     p.bitsS = 12;
     p.bitsU = 13;
-    p.positionShift = 0x105;   // 5 to the left
+    p.positionShift = 0x105;  // 5 to the left
 
     CSendDataFormatDialog dialog;
     dialog.InitDialog();
@@ -65,7 +66,7 @@ TEST_F(SendDataFormatDialog, ShowsTheParameterSetAndStoresItBackUnchanged) {
     Click(dialog, 1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(p.positionShift, 0x105);
-    EXPECT_EQ(p.outputFormat, 65535);   // the untouched empty group
+    EXPECT_EQ(p.outputFormat, 65535);  // the untouched empty group
     EXPECT_EQ(p.numberRepresentation, 2);
     EXPECT_EQ(p.bitsS, 12u);
     EXPECT_TRUE(sim.Telegrams().empty());
@@ -76,13 +77,14 @@ TEST_F(SendDataFormatDialog, ExtendedModeShowsTheShiftAndItsAmountTakesHexadecim
     CSendDataFormatDialog dialog;
     dialog.InitDialog();
     for (int id : {1148, 1026, 1014, 1015, 1027}) EXPECT_FALSE(Hidden(dialog, id)) << id;
-    EXPECT_TRUE(Checked(dialog, 1014));   // 0: "rechts"
+    EXPECT_TRUE(Checked(dialog, 1014));  // 0: "rechts"
 
     const struct {
         const char* amount;
         int direction;
         std::uint16_t stored;
-    } cases[] = {{"$F", 1014, 15}, {"99", 1015, 0x163}, {"-1", 1014, 0xFFFF}, {"3", 1015, 0x103}, {"4", 1014, 4}};
+    } cases[] = {
+        {"$F", 1014, 15}, {"99", 1015, 0x163}, {"-1", 1014, 0xFFFF}, {"3", 1015, 0x103}, {"4", 1014, 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.amount);
         Edit(dialog, 1026)->setText(c.amount);
@@ -92,7 +94,8 @@ TEST_F(SendDataFormatDialog, ExtendedModeShowsTheShiftAndItsAmountTakesHexadecim
         EXPECT_EQ(encoderParameters.positionShift, c.stored);
         // The encoder may refuse a shift it cannot do; what was sent is the stored shift.
         ASSERT_FALSE(sim.Telegrams().empty());
-        EXPECT_EQ(sim.Telegrams().front(), (sim::Telegram{30, 0, std::uint8_t((c.stored >> 8) & 1), std::uint8_t(c.stored)}));
+        EXPECT_EQ(sim.Telegrams().front(),
+                  (sim::Telegram{30, 0, std::uint8_t((c.stored >> 8) & 1), std::uint8_t(c.stored)}));
     }
 }
 
@@ -101,11 +104,11 @@ TEST_F(SendDataFormatDialog, EachButtonSendsItsItemAndAllesSendenTheHiddenShiftT
     p.ssiConfiguration = 0;
     p.numberRepresentation = 1;
     p.outputCode = 1;
-    p.outputFormat = 1;   // fir tree: the split goes out in KP 20's nibbles
+    p.outputFormat = 1;  // fir tree: the split goes out in KP 20's nibbles
     p.bitsS = 12;
     p.bitsU = 13;
     p.positionShift = 0x102;
-    CSendDataFormatDialog dialog;   // extended mode off: the shift controls are hidden
+    CSendDataFormatDialog dialog;  // extended mode off: the shift controls are hidden
     dialog.InitDialog();
 
     const sim::Telegram ssi = {29, 0, 0, 0}, representation = {36, 0, 0, 1}, code = {35, 0, 0, 1},
@@ -114,7 +117,10 @@ TEST_F(SendDataFormatDialog, EachButtonSendsItsItemAndAllesSendenTheHiddenShiftT
         int button;
         std::vector<sim::Telegram> expected;
     } cases[] = {
-        {1024, {ssi}}, {1025, {representation}}, {1018, {code}}, {1021, {firTree, nibbles}},
+        {1024, {ssi}},
+        {1025, {representation}},
+        {1018, {code}},
+        {1021, {firTree, nibbles}},
         {1022, {ssi, representation, code, firTree, nibbles, shift}},
     };
     for (const auto& c : cases) {
@@ -139,7 +145,7 @@ TEST_F(SendDataFormatDialog, AFieldOverTwoCharactersStopsTheTakeOverBeforeAnythi
     const EncoderParameters before = p;
     CSendDataFormatDialog dialog;
     dialog.InitDialog();
-    EXPECT_EQ(Edit(dialog, 1017)->text(), "100");   // a longer stored value is shown in full
+    EXPECT_EQ(Edit(dialog, 1017)->text(), "100");  // a longer stored value is shown in full
 
     Edit(dialog, 1020)->setText("7");
     Choose(dialog, 1008);
@@ -148,7 +154,7 @@ TEST_F(SendDataFormatDialog, AFieldOverTwoCharactersStopsTheTakeOverBeforeAnythi
     EXPECT_EQ(Edit(dialog, 1017)->selectedText(), "100");
     EXPECT_EQ(p.bitsS, 100u);
     EXPECT_EQ(p.bitsU, before.bitsU);
-    EXPECT_EQ(p.ssiConfiguration, before.ssiConfiguration);   // read before the limit, still not stored
+    EXPECT_EQ(p.ssiConfiguration, before.ssiConfiguration);  // read before the limit, still not stored
     EXPECT_TRUE(sim.Telegrams().empty());
 
     // "Schliessen" keeps the dialog open; so does a hexadecimal amount that grows too long.
@@ -169,9 +175,9 @@ TEST_F(SendCountDirectionDialog, ShowsStoresAndSendsTheDirectionAndTheSwitchWith
     EncoderParameters& p = encoderParameters;
     p.countDirectionBackward = 1;
     p.extDirSwitchOn = 1;
-    p.extDirSwitchActiveHigh = 5;   // any value but 0 is "aktiv 1"
+    p.extDirSwitchActiveHigh = 5;  // any value but 0 is "aktiv 1"
 
-    CSendCountDirectionDialog dialog;   // extended mode off: the level is hidden, and still sent
+    CSendCountDirectionDialog dialog;  // extended mode off: the level is hidden, and still sent
     dialog.InitDialog();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Z\u00e4hlrichtung Senden"));
     EXPECT_TRUE(Checked(dialog, 1027));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "QueryFixture.h"
+#include "app/AppSession.h"
 #include "params/InputRules.h"
 #include "ui/send/SendLimitsDialog.h"
 #include "ui/send/SendStatusBitsDialog.h"
@@ -22,11 +23,11 @@ class SendOnSimulator : public veltrin::test::QueryOnSimulator {
 protected:
     void SetUp() override {
         QueryOnSimulator::SetUp();
-        InitEncoderParameters();   // defaults and a free table of status-bit owners
+        InitEncoderParameters(TheSession());  // defaults and a free table of status-bit owners
         test::UseTestTimeouts(TheLink().timing);
     }
     void TearDown() override {
-        InitEncoderParameters();
+        InitEncoderParameters(TheSession());
         QueryOnSimulator::TearDown();
     }
 };
@@ -57,7 +58,7 @@ TEST_F(SendLimitsDialog, ShowsTheParameterSetAndTakesEveryFieldOverOnSchliessen)
     p.limit2BitOn = 0;
     p.limit1BitActiveLow = 0;
     p.limit2BitActiveLow = 1;
-    p.limit3BitActiveLow = 7;   // no button of the group stands for 7
+    p.limit3BitActiveLow = 7;  // no button of the group stands for 7
 
     CSendLimitsDialog dialog;
     dialog.InitDialog();
@@ -92,15 +93,15 @@ TEST_F(SendLimitsDialog, ShowsTheParameterSetAndTakesEveryFieldOverOnSchliessen)
     EXPECT_EQ(p.limit3BitPosition, 9);
     EXPECT_EQ(p.limit4BitPosition, -1);
     EXPECT_EQ(p.limit2BitOn, 1);
-    EXPECT_EQ(p.limit3BitActiveLow, 65535);   // the untouched empty group reads back as −1
-    EXPECT_TRUE(Wire(sim).empty());           // "Schliessen" sends nothing
+    EXPECT_EQ(p.limit3BitActiveLow, 65535);  // the untouched empty group reads back as −1
+    EXPECT_TRUE(Wire(sim).empty());          // "Schliessen" sends nothing
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
 }
 
 TEST_F(SendLimitsDialog, EachButtonSendsItsLimitAndAllesSendenAllFour) {
     EncoderParameters& p = encoderParameters;
-    p.limit1Value = 1000;      // 00 03 E8
-    p.limit2Value = -2;        // FF FF FE
+    p.limit1Value = 1000;  // 00 03 E8
+    p.limit2Value = -2;    // FF FF FE
     p.limit3Value = 0x123456;
     p.limit4Value = 1;
     p.limit1BitPosition = 1;
@@ -111,7 +112,7 @@ TEST_F(SendLimitsDialog, EachButtonSendsItsLimitAndAllesSendenAllFour) {
     p.limit2BitActiveLow = 1;  // off, active 0
     p.limit3BitOn = 1;
     p.limit3BitActiveLow = 1;
-    p.limit4BitOn = 1;         // no bit: position and on-flag go out as 0
+    p.limit4BitOn = 1;  // no bit: position and on-flag go out as 0
 
     const std::vector<sim::Telegram> limit1 = {{16, 0x00, 0x03, 0xE8}, {40, 0, 0, 0x19}};
     const std::vector<sim::Telegram> limit2 = {{18, 0xFF, 0xFF, 0xFE}, {42, 0, 0, 0x02}};
@@ -121,7 +122,10 @@ TEST_F(SendLimitsDialog, EachButtonSendsItsLimitAndAllesSendenAllFour) {
         int button;
         std::vector<std::vector<sim::Telegram>> expected;
     } cases[] = {
-        {1042, {limit1}}, {1046, {limit2}}, {1016, {limit3}}, {1021, {limit4}},
+        {1042, {limit1}},
+        {1046, {limit2}},
+        {1016, {limit3}},
+        {1021, {limit4}},
         {1022, {limit1, limit2, limit3, limit4}},
     };
     CSendLimitsDialog dialog;
@@ -140,17 +144,21 @@ TEST_F(SendLimitsDialog, EachButtonSendsItsLimitAndAllesSendenAllFour) {
 TEST_F(SendLimitsDialog, ABitPositionUsedTwiceStopsEverySendButKeepsTheValues) {
     const struct {
         std::array<const char*, 4> positions;
-        int reported;   // -1: the check passes
+        int reported;  // -1: the check passes
     } cases[] = {
-        {{"3", "3", "8", "8"}, 3}, {{"1", "2", "1", "2"}, 2}, {{"3", "3", "5", "8"}, 3},
-        {{"4", "8", "4", "8"}, 4},   // limit 2 has no bit of its own and is still not sent
-        {{"9", "9", "8", "8"}, -1},  {{"8", "8", "8", "8"}, -1},
-        {{"-1", "-1", "$0", "0"}, 0},   // "$0" is 0 as well: limits 3 and 4 share bit 0
+        {{"3", "3", "8", "8"}, 3},
+        {{"1", "2", "1", "2"}, 2},
+        {{"3", "3", "5", "8"}, 3},
+        {{"4", "8", "4", "8"}, 4},  // limit 2 has no bit of its own and is still not sent
+        {{"9", "9", "8", "8"}, -1},
+        {{"8", "8", "8", "8"}, -1},
+        {{"-1", "-1", "$0", "0"}, 0},  // "$0" is 0 as well: limits 3 and 4 share bit 0
     };
     const int positionFields[4] = {1033, 1035, 1037, 1027};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.positions[0]) + "," + c.positions[1] + "," + c.positions[2] + "," + c.positions[3]);
-        InitEncoderParameters();
+        SCOPED_TRACE(std::string(c.positions[0]) + "," + c.positions[1] + "," + c.positions[2] + "," +
+                     c.positions[3]);
+        InitEncoderParameters(TheSession());
         test::UseTestTimeouts(TheLink().timing);
         messages.clear();
         sim.ClearTelegrams();
@@ -158,12 +166,14 @@ TEST_F(SendLimitsDialog, ABitPositionUsedTwiceStopsEverySendButKeepsTheValues) {
         dialog.InitDialog();
         for (int i = 0; i < 4; ++i) Type(dialog, positionFields[i], c.positions[static_cast<std::size_t>(i)]);
         Type(dialog, 1034, "77");
-        Click(dialog, 1046);   // "Senden" of limit 2
-        EXPECT_EQ(encoderParameters.limit2Value, 77);   // stored whatever the check says
+        Click(dialog, 1046);                           // "Senden" of limit 2
+        EXPECT_EQ(encoderParameters.limit2Value, 77);  // stored whatever the check says
         EXPECT_EQ(encoderParameters.limit1BitPosition, TextToNumber(ApplyHexNotation(c.positions[0])));
         EXPECT_EQ(encoderParameters.limit3BitPosition, TextToNumber(ApplyHexNotation(c.positions[2])));
         if (c.reported >= 0) {
-            EXPECT_EQ(messages, QStringList{QStringLiteral("Fehler: Doppelt belegt Bitpositionen ! (Bit %1)").arg(c.reported)});
+            EXPECT_EQ(messages,
+                      QStringList{
+                          QStringLiteral("Fehler: Doppelt belegt Bitpositionen ! (Bit %1)").arg(c.reported)});
             EXPECT_TRUE(Wire(sim).empty());
             // "Schliessen" shows the message again and closes all the same.
             Click(dialog, 1);
@@ -182,7 +192,7 @@ using SendStatusBitsDialog = SendOnSimulator;
 
 TEST_F(SendStatusBitsDialog, ShowsAndStoresTheFiveFunctionsAndSendsEachButton) {
     EncoderParameters& p = encoderParameters;
-    p.overspeedValue = 300;   // only its low byte goes out
+    p.overspeedValue = 300;  // only its low byte goes out
     p.overspeedBitPosition = 1;
     p.overspeedBitOn = 1;
     p.standstillBitPosition = 2;
@@ -192,7 +202,7 @@ TEST_F(SendStatusBitsDialog, ShowsAndStoresTheFiveFunctionsAndSendsEachButton) {
     p.encoderErrorBitOn = 1;
     p.encoderErrorBitActiveLow = 1;
     p.directionBitPosition = 5;
-    p.directionBitOn = 2;   // neither "Aus" nor "An"
+    p.directionBitOn = 2;  // neither "Aus" nor "An"
 
     CSendStatusBitsDialog dialog;
     dialog.InitDialog();
@@ -206,16 +216,21 @@ TEST_F(SendStatusBitsDialog, ShowsAndStoresTheFiveFunctionsAndSendsEachButton) {
     EXPECT_FALSE(Checked(dialog, 1026));
     EXPECT_FALSE(Checked(dialog, 1027));
 
-    const sim::Telegram overspeed = {44, 0, 0, 0x19}, threshold = {22, 0, 0, 0x2C}, standstill = {45, 0, 0, 0x12},
-                        parity = {46, 0, 0, 0x03}, encoderError = {47, 0, 0, 0x0C};
+    const sim::Telegram overspeed = {44, 0, 0, 0x19}, threshold = {22, 0, 0, 0x2C},
+                        standstill = {45, 0, 0, 0x12}, parity = {46, 0, 0, 0x03},
+                        encoderError = {47, 0, 0, 0x0C};
     // The direction's empty on/off group is stored as 65535, which is not "An".
     const sim::Telegram direction = {48, 0, 0, 0x15};
     const struct {
         int button;
         std::vector<sim::Telegram> expected;
     } cases[] = {
-        {1006, {overspeed, threshold}}, {1015, {standstill}}, {1020, {parity}}, {1043, {encoderError}},
-        {1031, {direction}}, {1028, {overspeed, threshold, standstill, parity, encoderError, direction}},
+        {1006, {overspeed, threshold}},
+        {1015, {standstill}},
+        {1020, {parity}},
+        {1043, {encoderError}},
+        {1031, {direction}},
+        {1028, {overspeed, threshold, standstill, parity, encoderError, direction}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
@@ -236,8 +251,8 @@ TEST_F(SendStatusBitsDialog, ShowsAndStoresTheFiveFunctionsAndSendsEachButton) {
 TEST_F(SendStatusBitsDialog, SharedPositionsGetNoMessageTheOwnerRecordDecides) {
     CSendStatusBitsDialog dialog;
     dialog.InitDialog();
-    Type(dialog, 1001, "2");   // overspeed
-    Type(dialog, 1002, "2");   // standstill, the same bit
+    Type(dialog, 1001, "2");  // overspeed
+    Type(dialog, 1002, "2");  // standstill, the same bit
     Click(dialog, 1028);
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
     std::vector<int> kps;

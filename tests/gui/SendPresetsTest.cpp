@@ -1,6 +1,7 @@
 // "Presets Senden": each "Senden" sends its item's telegrams with the values of the fields, and
 // the input levels are extended controls that pass their stored value through when hidden.
 #include "SendBaseFixture.h"
+#include "app/AppSession.h"
 #include "ui/send/SendPresetsDialog.h"
 
 using namespace veltrin;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "SendBaseFixture.h"
+#include "app/AppSession.h"
 #include "params/Encoding.h"
 #include "params/InputRules.h"
 #include "ui/send/SendScalingDialog.h"

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "doc/Verify.h"
 #include "ui/verify/CompareDialog.h"
 #include "ui/verify/ReportDialog.h"

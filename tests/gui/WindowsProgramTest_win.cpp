@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "doc/ConfigFile.h"
 #include "res/LanguageChoice.h"
 #include "ui/main/ChoiceDialog.h"

@@ -4,6 +4,7 @@
 
 #include "Shots.h"
 #include "ShotsEncoder.h"
+#include "app/AppSession.h"
 #include "app/VeltrinApp.h"
 #include "params/Operations.h"
 #include "ui/query/ActualValueDialog.h"
@@ -50,7 +51,7 @@ VELTRIN_SHOT("query-countdirection-extended", [] { return Query<ui::CQueryCountD
 VELTRIN_SHOT("query-statusbits", [] { return Query<ui::CQueryStatusBitsDialog>(false); });
 VELTRIN_SHOT("actual-value", [] {
     Encoder();
-    return new ui::CActualValueDialog(Owner());   // the runner shows it: the first reading
+    return new ui::CActualValueDialog(Owner());  // the runner shows it: the first reading
 });
 
 }  // namespace

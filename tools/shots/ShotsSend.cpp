@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Shots.h"
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/send/SendPresetsDialog.h"
 #include "ui/send/SendScalingDialog.h"

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "Shots.h"
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/send/SendCountDirectionDialog.h"
 #include "ui/send/SendDataFormatDialog.h"

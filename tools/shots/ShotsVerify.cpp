@@ -8,6 +8,7 @@
 
 #include "Shots.h"
 #include "ShotsEncoder.h"
+#include "app/AppSession.h"
 #include "doc/Report.h"
 #include "doc/Verify.h"
 #include "link/SerialPort.h"
@@ -19,9 +20,7 @@ namespace veltrin::shots {
 namespace {
 
 EncoderParameters Document() {
-    EncoderParameters p;
-    Link scratch;
-    InitEncoderParameters(p, scratch);
+    EncoderParameters p = DefaultEncoderParameters();
     p.internalPreset = 12345;
     p.extPreset1 = -100;
     p.extPreset1On = 1;
@@ -46,20 +45,19 @@ const VerifyResult& Result() {
         CSerialPort port;
         port.SetDeviceOverride(device);
         if (!port.Open()) return r;
-        Link link(&port);
+        // A session of the scene's own: its allocations stay out of the program's.
+        EncoderSession scene;
+        scene.link.SetPort(&port);
         const EncoderParameters document = Document();
-        // The send's allocations stay with this scene, not with the program's run.
-        const auto runOwners = statusBitOwners;
-        bool sent = SendAll(document, link);
-        const auto owners = statusBitOwners;
+        scene.parameters = document;
+        bool sent = SendAll(scene);
+        const StatusBitOwners owners = scene.statusBitOwners;
         // Then two values changed in the encoder: limit 2 moved, the output code back to binary.
-        EncoderParameters changed = document;
-        changed.limit2Value = -4990;
-        changed.outputCode = 0;
-        sent = sent && SendAll(changed, link);
-        statusBitOwners = runOwners;
+        scene.parameters.limit2Value = -4990;
+        scene.parameters.outputCode = 0;
+        sent = sent && SendAll(scene);
         if (!sent) return r;
-        VerifyEncoder(document, 0, owners, r, link);
+        VerifyEncoder(scene, document, owners, r);
         port.Close();
         return r;
     }();

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 #include "ui/main/CommandIds.h"
@@ -13,7 +14,7 @@
 namespace veltrin::ui {
 
 namespace {
-constexpr unsigned kExtendedOn = 57655;   // "Erweiterte Funktionen eingeschaltet !"
+constexpr unsigned kExtendedOn = 57655;  // "Erweiterte Funktionen eingeschaltet !"
 std::function<int(CPasswordDialog&)> g_passwordRunner;
 }  // namespace
 
@@ -50,8 +51,10 @@ CInfoDialog::CInfoDialog(QWidget* parent) : QDialog(parent) {
     ok->setObjectName("1");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    const int buttonX = qMax(DluX(178), qMax(version->geometry().right(), info->geometry().right()) + DluX(8));
-    ok->setGeometry(buttonX, DluY(7), qMax(DluX(32), ok->sizeHint().width()), qMax(DluY(14), ok->sizeHint().height()));
+    const int buttonX =
+        qMax(DluX(178), qMax(version->geometry().right(), info->geometry().right()) + DluX(8));
+    ok->setGeometry(buttonX, DluY(7), qMax(DluX(32), ok->sizeHint().width()),
+                    qMax(DluY(14), ok->sizeHint().height()));
 
     setFixedSize(qMax(DluX(217), ok->geometry().right() + DluX(7)),
                  qMax(DluY(55), qMax(info->geometry().bottom(), icon_->geometry().bottom()) + DluY(10)));

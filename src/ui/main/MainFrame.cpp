@@ -5,11 +5,12 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QKeySequence>
-#include <QShowEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QTimer>
 
+#include "app/AppSession.h"
 #include "app/VeltrinApp.h"
 #include "app/VeltrinDoc.h"
 #include "doc/SendNotes.h"
@@ -26,7 +27,7 @@
 namespace veltrin::ui {
 
 namespace {
-constexpr unsigned kAllTransferred = 57645;      // "Alle Daten erfolgreich übertragen !"
+constexpr unsigned kAllTransferred = 57645;  // "Alle Daten erfolgreich übertragen !"
 constexpr unsigned kAskStoreEeprom = 57646;
 constexpr unsigned kStoredEeprom = 57647;
 constexpr unsigned kAskLoadEeprom = 57648;
@@ -91,15 +92,15 @@ void CMainFrame::BuildMenu() {
     AddCommand(fileMenu_, ID_APP_EXIT);
 
     QMenu* send = popup(1);
-    for (int id : {ID_SEND_PRESETS, ID_SEND_SCALING, ID_SEND_LIMITS, ID_SEND_DATAFORMAT, ID_SEND_COUNTDIRECTION,
-                   ID_SEND_STATUSBITS})
+    for (int id : {ID_SEND_PRESETS, ID_SEND_SCALING, ID_SEND_LIMITS, ID_SEND_DATAFORMAT,
+                   ID_SEND_COUNTDIRECTION, ID_SEND_STATUSBITS})
         AddCommand(send, id);
     send->addSeparator();
     AddCommand(send, ID_SEND_ALL);
 
     QMenu* query = popup(2);
-    for (int id : {ID_QUERY_PRESETS, ID_QUERY_SCALING, ID_QUERY_LIMITS, ID_QUERY_DATAFORMAT, ID_QUERY_COUNTDIRECTION,
-                   ID_QUERY_STATUSBITS})
+    for (int id : {ID_QUERY_PRESETS, ID_QUERY_SCALING, ID_QUERY_LIMITS, ID_QUERY_DATAFORMAT,
+                   ID_QUERY_COUNTDIRECTION, ID_QUERY_STATUSBITS})
         AddCommand(query, id);
     query->addSeparator();
     AddCommand(query, ID_QUERY_ALL);
@@ -170,45 +171,78 @@ void CMainFrame::UpdateTitle() {
 
 void CMainFrame::RunCommand(int commandId) {
     switch (commandId) {
-    case ID_FILE_NEW: app_.OnFileNew(); break;
-    case ID_FILE_OPEN: app_.OnFileOpen(); break;
-    case ID_FILE_SAVE: app_.Document().OnFileSave(); break;
-    case ID_FILE_SAVE_AS: app_.Document().OnFileSaveAs(); break;
-    case ID_APP_EXIT: close(); break;
-    case ID_SEND_PRESETS:
-    case ID_SEND_SCALING:
-    case ID_SEND_LIMITS:
-    case ID_SEND_DATAFORMAT:
-    case ID_SEND_COUNTDIRECTION:
-    case ID_SEND_STATUSBITS: RunSendDialog(commandId, this); break;
-    case ID_SEND_ALL: OnSendAll(); break;
-    case ID_QUERY_PRESETS:
-    case ID_QUERY_SCALING:
-    case ID_QUERY_LIMITS:
-    case ID_QUERY_DATAFORMAT:
-    case ID_QUERY_COUNTDIRECTION:
-    case ID_QUERY_STATUSBITS:
-    case ID_QUERY_ACTUALVALUE: RunQueryDialog(commandId, this); break;
-    case ID_QUERY_ALL: OnReadAll(); break;
-    case ID_QUERY_VERIFY: RunVerifyCommand(this, app_.Document()); break;
-    case ID_FILE_REPORT: RunReportCommand(this, app_.Document()); break;
-    case ID_CONFIG_PORT: app_.OnPortSettings(); break;
-    case ID_CONFIG_LANGUAGE: app_.OnLanguage(); break;
-    case ID_CONFIG_RAMDEFAULTS:
-        OnDeviceCommand(kAskRamDefaults, [] { return SetRamDefaults(); }, kRamDefaultsSet, false);
-        break;
-    case ID_CONFIG_LOADEEPROM:
-        OnDeviceCommand(kAskLoadEeprom, [] { return LoadFromEeprom(); }, kLoadedEeprom, true);
-        break;
-    case ID_CONFIG_STOREEEPROM:
-        OnDeviceCommand(kAskStoreEeprom, [] { return StoreToEeprom(); }, kStoredEeprom, true);
-        break;
-    case ID_HELP: app_.OpenHelp(); break;
-    case ID_APP_ABOUT: app_.OnAppAbout(); break;
-    default:
-        if (commandId >= ID_FILE_MRU_FILE1 && commandId < ID_FILE_MRU_FILE1 + 4)
-            app_.OnOpenRecentFile(commandId - ID_FILE_MRU_FILE1);
-        break;
+        case ID_FILE_NEW:
+            app_.OnFileNew();
+            break;
+        case ID_FILE_OPEN:
+            app_.OnFileOpen();
+            break;
+        case ID_FILE_SAVE:
+            app_.Document().OnFileSave();
+            break;
+        case ID_FILE_SAVE_AS:
+            app_.Document().OnFileSaveAs();
+            break;
+        case ID_APP_EXIT:
+            close();
+            break;
+        case ID_SEND_PRESETS:
+        case ID_SEND_SCALING:
+        case ID_SEND_LIMITS:
+        case ID_SEND_DATAFORMAT:
+        case ID_SEND_COUNTDIRECTION:
+        case ID_SEND_STATUSBITS:
+            RunSendDialog(commandId, this);
+            break;
+        case ID_SEND_ALL:
+            OnSendAll();
+            break;
+        case ID_QUERY_PRESETS:
+        case ID_QUERY_SCALING:
+        case ID_QUERY_LIMITS:
+        case ID_QUERY_DATAFORMAT:
+        case ID_QUERY_COUNTDIRECTION:
+        case ID_QUERY_STATUSBITS:
+        case ID_QUERY_ACTUALVALUE:
+            RunQueryDialog(commandId, this);
+            break;
+        case ID_QUERY_ALL:
+            OnReadAll();
+            break;
+        case ID_QUERY_VERIFY:
+            RunVerifyCommand(this, app_.Document());
+            break;
+        case ID_FILE_REPORT:
+            RunReportCommand(this, app_.Document());
+            break;
+        case ID_CONFIG_PORT:
+            app_.OnPortSettings();
+            break;
+        case ID_CONFIG_LANGUAGE:
+            app_.OnLanguage();
+            break;
+        case ID_CONFIG_RAMDEFAULTS:
+            OnDeviceCommand(
+                kAskRamDefaults, [] { return SetRamDefaults(TheSession()); }, kRamDefaultsSet, false);
+            break;
+        case ID_CONFIG_LOADEEPROM:
+            OnDeviceCommand(
+                kAskLoadEeprom, [] { return LoadFromEeprom(TheSession()); }, kLoadedEeprom, true);
+            break;
+        case ID_CONFIG_STOREEEPROM:
+            OnDeviceCommand(
+                kAskStoreEeprom, [] { return StoreToEeprom(TheSession()); }, kStoredEeprom, true);
+            break;
+        case ID_HELP:
+            app_.OpenHelp();
+            break;
+        case ID_APP_ABOUT:
+            app_.OnAppAbout();
+            break;
+        default:
+            if (commandId >= ID_FILE_MRU_FILE1 && commandId < ID_FILE_MRU_FILE1 + 4)
+                app_.OnOpenRecentFile(commandId - ID_FILE_MRU_FILE1);
+            break;
     }
 }
 
@@ -217,7 +251,7 @@ void CMainFrame::OnReadAll() {
     bool ok;
     {
         CTransferProgress progress(this, Res("dialog.progress.read"), kReadAllSteps);
-        ok = ReadAll();
+        ok = ReadAll(TheSession());
     }
     ShowMessage(this, ok ? Str(kAllTransferred) : DeviceErrorText());
 }
@@ -228,7 +262,7 @@ void CMainFrame::OnSendAll() {
     SendReport report;
     {
         CTransferProgress progress(this, Res("dialog.progress.send"), kSendAllTelegrams);
-        ok = SendAll(encoderParameters, TheLink(), &report);
+        ok = SendAll(TheSession(), &report);
     }
     // The result first; under it the refused parameter, and the status bits that were withheld
     // because another function holds their position.

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "app/AppSession.h"
 #include "link/Link.h"
 #include "ui/common/Ui.h"
 
@@ -38,7 +39,8 @@ CTransferProgress::CTransferProgress(QWidget* owner, const QString& text, int ex
     step_->setTextFormat(Qt::PlainText);
     layout->addWidget(step_);
 
-    TheLink().SetTelegramObserver([this](const std::uint8_t* telegram, int length) { OnTelegram(telegram, length); });
+    TheLink().SetTelegramObserver(
+        [this](const std::uint8_t* telegram, int length) { OnTelegram(telegram, length); });
     show();
     Repaint();
 }

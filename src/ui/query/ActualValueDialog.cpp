@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -56,11 +57,11 @@ void CActualValueDialog::StartTimer() {
 }
 
 void CActualValueDialog::RefreshValue() {
-    refreshTimer.stop();   // no tick while the reading runs
+    refreshTimer.stop();  // no tick while the reading runs
     if (closed_) return;
     ++readings_;
     ActualValue reading;
-    if (QueryActualValue(reading)) {
+    if (QueryActualValue(TheSession(), reading)) {
         // Only a changed value is shown; status bits alone do not refresh the display.
         if (reading.value != lastShownValue) {
             SetControlText(kStatusBits, QString::fromStdString(reading.statusBits));

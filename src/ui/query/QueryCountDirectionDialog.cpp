@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -28,7 +29,7 @@ CQueryCountDirectionDialog::CQueryCountDirectionDialog(QWidget* parent)
 
 bool CQueryCountDirectionDialog::QueryAndFill() {
     CountDirectionQueryResult r;
-    if (!QueryCountDirection(r)) return false;
+    if (!QueryCountDirection(TheSession(), r)) return false;
     SetControlText(kDirection, Str(r.backward != 0 ? kTextBackward : kTextForward));
     SetControlText(kExtSwitchOn, OnOff(r.extSwitchOn));
     if (ExtendedMode) {

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -69,18 +70,22 @@ CQueryDataFormatDialog::CQueryDataFormatDialog(QWidget* parent)
 QString CQueryDataFormatDialog::RegisterText(const std::array<std::uint8_t, 4>& bytes,
                                              const std::array<int, 4>& numbers) {
     QString text;
-    for (std::size_t i = 0; i < 4; ++i) text += QString::asprintf("R%d:%02X ", numbers[i], unsigned{bytes[i]});
+    for (std::size_t i = 0; i < 4; ++i)
+        text += QString::asprintf("R%d:%02X ", numbers[i], unsigned{bytes[i]});
     return text;
 }
 
 bool CQueryDataFormatDialog::QueryAndFill() {
     DataFormatQueryResult r;
-    if (!QueryDataFormat(r)) return false;
+    if (!QueryDataFormat(TheSession(), r)) return false;
 
     SetControlText(kSsi, QString::fromLatin1(r.ssi32Bit ? "32" : "25"));
-    if (r.separateSign) SetControlText(kRepresentation, Str(kTextSeparateSign));
-    else if (r.integerRepresentation) SetControlText(kRepresentation, Str(kTextInteger));
-    else SetControlText(kRepresentation, Str(kTextTwosComplement));
+    if (r.separateSign)
+        SetControlText(kRepresentation, Str(kTextSeparateSign));
+    else if (r.integerRepresentation)
+        SetControlText(kRepresentation, Str(kTextInteger));
+    else
+        SetControlText(kRepresentation, Str(kTextTwosComplement));
     SetControlText(kCode, Str(r.outputCode ? kTextGray : kTextBinary));
     const unsigned format = r.outputFormat == kFormatStandardS ? kTextStandardS
                             : r.outputFormat == kFormatFirTree ? kTextFirTree
@@ -98,7 +103,7 @@ bool CQueryDataFormatDialog::QueryAndFill() {
         SetControlText(kShift, QStringLiteral("%1   %2").arg(r.positionShift & 0xFF).arg(direction));
         // The registers are a service view: when they cannot be read, their rows stay hidden.
         ConfigRegisters registers;
-        if (QueryConfigRegisters(registers)) {
+        if (QueryConfigRegisters(TheSession(), registers)) {
             Control(kRegistersLabel)->show();
             Control(kRegisters1)->show();
             Control(kRegisters2)->show();

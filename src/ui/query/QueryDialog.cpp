@@ -1,5 +1,6 @@
 #include "ui/query/QueryDialog.h"
 
+#include "app/AppSession.h"
 #include "doc/Verify.h"
 #include "link/Link.h"
 #include "ui/common/Ui.h"

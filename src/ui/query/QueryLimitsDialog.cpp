@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -40,7 +41,7 @@ CQueryLimitsDialog::CQueryLimitsDialog(QWidget* parent)
 
 bool CQueryLimitsDialog::QueryAndFill() {
     LimitsQueryResult r;
-    if (!QueryLimits(r)) return false;
+    if (!QueryLimits(TheSession(), r)) return false;
     // Index i is limit i + 1: limit 2 is KP 18 with KP 42, limit 3 KP 17 with KP 41.
     for (int i = 0; i < 4; ++i) {
         const LimitFields& f = kLimits[i];

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -25,7 +26,8 @@ enum : int {
 };
 }  // namespace
 
-CQueryPresetsDialog::CQueryPresetsDialog(QWidget* parent) : QueryDialog(kDialog, QStringLiteral("AbfragenPresets"), parent) {
+CQueryPresetsDialog::CQueryPresetsDialog(QWidget* parent)
+    : QueryDialog(kDialog, QStringLiteral("AbfragenPresets"), parent) {
     int row = 0;
     AddLabel("firmware", row, 0);
     AddStatic(kFirmware, row++, 1);
@@ -34,7 +36,7 @@ CQueryPresetsDialog::CQueryPresetsDialog(QWidget* parent) : QueryDialog(kDialog,
     AddLabel("ext1", row, 0);
     AddStatic(kExtPreset1, row, 1);
     AddStatic(kExtPreset1On, row, 2);
-    AddStatic(kExtPreset1Level, row++, 3);   // visible, but empty outside the extended mode
+    AddStatic(kExtPreset1Level, row++, 3);  // visible, but empty outside the extended mode
     AddLabel("ext2", row, 0);
     AddStatic(kExtPreset2, row, 1);
     AddStatic(kExtPreset2On, row, 2);
@@ -54,9 +56,9 @@ CQueryPresetsDialog::CQueryPresetsDialog(QWidget* parent) : QueryDialog(kDialog,
 bool CQueryPresetsDialog::QueryAndFill() {
     // The firmware version only decorates the dialog: its failure shows 00.00, nothing more.
     std::array<char, 4> firmware{};
-    const bool firmwareOk = QueryFirmwareVersion(firmware);
+    const bool firmwareOk = QueryFirmwareVersion(TheSession(), firmware);
     PresetsQueryResult r;
-    if (!QueryPresets(r)) return false;
+    if (!QueryPresets(TheSession(), r)) return false;
 
     SetControlText(kFirmware, FirmwareVersion(firmware, firmwareOk));
     SetControlText(kInternalPreset, Number(r.internalPreset));

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 
 namespace veltrin::ui {
@@ -26,7 +27,7 @@ CQueryScalingDialog::CQueryScalingDialog(QWidget* parent)
 
 bool CQueryScalingDialog::QueryAndFill() {
     ScalingQueryResult r;
-    if (!QueryScaling(r)) return false;
+    if (!QueryScaling(TheSession(), r)) return false;
     SetControlText(kFactor, QString::asprintf("%f", static_cast<double>(r.factor)));
     SetControlText(kSteps, Number(r.steps));
     SetControlText(kMeasuringSteps, Number(r.measuringSteps));

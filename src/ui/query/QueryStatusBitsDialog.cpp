@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -14,7 +15,7 @@ constexpr int kOverspeedValue = 1107;
 struct BitRow {
     const char* label;
     int position, on, level;
-    StatusBitQuery StatusBitsQueryResult::*member;   // for the four limits: nullptr, see limitIndex
+    StatusBitQuery StatusBitsQueryResult::*member;  // for the four limits: nullptr, see limitIndex
     int limitIndex;
 };
 // Top to bottom as the dialog shows them.
@@ -52,9 +53,10 @@ CQueryStatusBitsDialog::CQueryStatusBitsDialog(QWidget* parent)
 
 bool CQueryStatusBitsDialog::QueryAndFill() {
     StatusBitsQueryResult result;
-    if (!QueryStatusBits(result)) return false;
+    if (!QueryStatusBits(TheSession(), result)) return false;
     for (const BitRow& r : kRows) {
-        const StatusBitQuery& bit = r.member ? result.*(r.member) : result.limit[static_cast<std::size_t>(r.limitIndex)];
+        const StatusBitQuery& bit =
+            r.member ? result.*(r.member) : result.limit[static_cast<std::size_t>(r.limitIndex)];
         SetControlText(r.position, PositionChar(bit.positionChar));
         SetControlText(r.on, OnOff(bit.on));
         SetControlText(r.level, Level(bit.activeHigh));

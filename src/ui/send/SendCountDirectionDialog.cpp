@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <cstdint>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -26,9 +27,7 @@ enum : int {
 CSendCountDirectionDialog::CSendCountDirectionDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenZ\u00e4hlrichtung"),
-          [](int item, SendReport* report) {
-              return SendCountDirection(item, encoderParameters, TheLink(), report);
-          },
+          [](int item, SendReport* report) { return SendCountDirection(TheSession(), item, report); },
           parent) {
     AddLabel("internal", 0, 0);
     AddRadio(kForward, 0, 1);

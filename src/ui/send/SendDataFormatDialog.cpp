@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <cstdint>
 
+#include "app/AppSession.h"
 #include "params/InputRules.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
@@ -43,10 +44,7 @@ constexpr std::uint16_t kShiftLeftBit = 0x100;
 CSendDataFormatDialog::CSendDataFormatDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenDatenformat"),
-          [](int item, SendReport* report) {
-              return SendDataFormat(item, encoderParameters, TheLink(), report);
-          },
-          parent) {
+          [](int item, SendReport* report) { return SendDataFormat(TheSession(), item, report); }, parent) {
     int row = 0;
     AddLabel("ssi", row, 0);
     AddRadio(kSsi32, row, 1);

@@ -8,6 +8,7 @@
 #include <QValidator>
 #include <cstring>
 
+#include "app/AppSession.h"
 #include "doc/SendNotes.h"
 #include "link/Link.h"
 #include "params/InputRules.h"

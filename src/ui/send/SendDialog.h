@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/ParameterDialog.h"
 

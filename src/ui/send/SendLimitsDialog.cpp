@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <cstdint>
 
+#include "app/AppSession.h"
 #include "params/InputRules.h"
 #include "params/Operations.h"
 #include "res/Resources.h"
@@ -14,7 +15,7 @@ namespace veltrin::ui {
 namespace {
 constexpr int kDialog = 132;
 constexpr int kSendAll = 1022;
-constexpr unsigned kTextBitUsedTwice = 57669;   // "Fehler: Doppelt belegt Bitpositionen ! (Bit %d)"
+constexpr unsigned kTextBitUsedTwice = 57669;  // "Fehler: Doppelt belegt Bitpositionen ! (Bit %d)"
 
 struct LimitRow {
     const char* label;
@@ -49,8 +50,7 @@ constexpr LimitFields kFields[4] = {
 CSendLimitsDialog::CSendLimitsDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenEndlagen"),
-          [](int item, SendReport* report) { return SendLimits(item, encoderParameters, TheLink(), report); },
-          parent) {
+          [](int item, SendReport* report) { return SendLimits(TheSession(), item, report); }, parent) {
     AddLabel("bitposition", 0, 2);
     int row = 1;
     int item = 1;

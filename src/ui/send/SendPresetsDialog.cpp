@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -51,10 +52,7 @@ std::uint16_t ActiveHigh(int levelIndex) { return levelIndex == 0 ? 1 : 0; }
 CSendPresetsDialog::CSendPresetsDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenPresets"),
-          [](int item, SendReport* report) {
-              return SendPresets(item, encoderParameters, TheLink(), report);
-          },
-          parent) {
+          [](int item, SendReport* report) { return SendPresets(TheSession(), item, report); }, parent) {
     // Columns: label, "Aus"/field, "An"/field, the two levels (extended), "Senden".
     constexpr int kSendColumn = 5;
     int row = 0;

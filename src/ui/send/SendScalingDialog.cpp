@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/AppSession.h"
 #include "params/InputRules.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
@@ -37,10 +38,7 @@ constexpr std::size_t kFactorBytes = sizeof(EncoderParameters::scalingFactorText
 CSendScalingDialog::CSendScalingDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenSkalierung"),
-          [](int item, SendReport* report) {
-              return SendScaling(item, encoderParameters, TheLink(), report);
-          },
-          parent) {
+          [](int item, SendReport* report) { return SendScaling(TheSession(), item, report); }, parent) {
     int row = 0;
     AddLabel("factor", row, 0);
     AddNumberEdit(kFactor, row, 1, 3);

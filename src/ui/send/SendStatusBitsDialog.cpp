@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "app/AppSession.h"
 #include "params/Operations.h"
 #include "ui/common/Ui.h"
 
@@ -44,10 +45,7 @@ enum { kOverspeed, kStandstill, kParity, kEncoderError, kDirection };
 CSendStatusBitsDialog::CSendStatusBitsDialog(QWidget* parent)
     : CSendDialog(
           kDialog, QStringLiteral("SendenStatusbits"),
-          [](int item, SendReport* report) {
-              return SendStatusBits(item, encoderParameters, TheLink(), report);
-          },
-          parent) {
+          [](int item, SendReport* report) { return SendStatusBits(TheSession(), item, report); }, parent) {
     AddStatic(kOverspeedValueHead, 0, 1);
     AddLabel("bitposition", 0, 2);
     int row = 1;

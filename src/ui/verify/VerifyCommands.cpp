@@ -6,6 +6,7 @@
 #include <ctime>
 #include <optional>
 
+#include "app/AppSession.h"
 #include "app/VeltrinDoc.h"
 #include "doc/Report.h"
 #include "doc/Verify.h"
@@ -43,7 +44,7 @@ void RunVerifyCommand(QWidget* owner, const app::CVeltrinDoc& document) {
     {
         WaitCursor wait;
         CTransferProgress progress(owner, Res("dialog.progress.verify"), kVerifyTelegrams);
-        ok = VerifyEncoder(encoderParameters, ExtendedMode, statusBitOwners, result);
+        ok = VerifyEncoder(TheSession(), encoderParameters, statusBitOwners, result);
     }
     if (!ok) {
         ShowMessage(owner, QString::fromStdString(TheLink().DeviceErrorText()));
