@@ -277,6 +277,8 @@ public:
     int dropAcknowledgements = 0;
     int answerDelayMs = 0;
     int silenceAfter = 0;  // telegrams still answered before silence; 0 off
+    int hangUpAfter = 0;   // telegrams still taken before the hang-up; 0 off
+    bool hangUpAfterExchange = false;  // the last of them came: hang up when its exchange ends
     int replyLength = 0;
     int replyExtraMax = 0;
     std::mt19937 replyExtra;
@@ -441,6 +443,10 @@ void EncoderSimulator::Impl::Serve() {
         pendingStx = false;
         earliestStx.reset();
         HandleConnection(early);
+        Locked([this] {
+            if (hangUpAfterExchange) hangUpNow = true;
+            hangUpAfterExchange = false;
+        });
     }
     if (Locked([this] { return hangUpNow; })) DoHangUp();
 }
@@ -530,6 +536,7 @@ void EncoderSimulator::Impl::HandleConnection(bool earlyStx) {
         if (data.size() == 4) {
             telegrams.push_back({data[0], data[1], data[2], data[3]});
             changed.notify_all();
+            if (hangUpAfter > 0 && --hangUpAfter == 0) hangUpAfterExchange = true;
         }
         if (hangUpAt == HangUpPoint::AfterRequestBlock) {
             hangUpAt = HangUpPoint::None;
@@ -832,6 +839,8 @@ void EncoderSimulator::ResetModel() {
         m.repeatStxOnNak = false;
         m.replyDelayMs = m.options.replyDelayMs;
         m.hangUpAt = HangUpPoint::None;
+        m.hangUpAfter = 0;
+        m.hangUpAfterExchange = false;
         m.absentUntil.reset();
         m.swapAfterStoreMs = 0;
     });
@@ -890,6 +899,12 @@ void EncoderSimulator::HangUp() {
 }
 
 void EncoderSimulator::HangUpAt(HangUpPoint point) { impl_->Locked([&] { impl_->hangUpAt = point; }); }
+void EncoderSimulator::HangUpAfterTelegrams(int count) {
+    impl_->Locked([&] {
+        impl_->hangUpAfter = count;
+        if (count == 0) impl_->hangUpAfterExchange = false;
+    });
+}
 
 std::vector<Telegram> EncoderSimulator::Telegrams() const { return impl_->Locked([&] { return impl_->telegrams; }); }
 void EncoderSimulator::ClearTelegrams() { impl_->Locked([&] { impl_->telegrams.clear(); }); }

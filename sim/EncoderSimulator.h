@@ -149,6 +149,10 @@ public:
     void HangUp();
     /// Close the master at the given point of the next exchange.
     void HangUpAt(HangUpPoint point);
+    /// Take n more telegrams (answered, or not, as the other faults say), then close the
+    /// master once the exchange of the last one is over, as an adapter pulled from the port;
+    /// 0 switches it off.
+    void HangUpAfterTelegrams(int count);
 
     // Observation.
     /// The four-byte telegrams received with a good block check, in order.

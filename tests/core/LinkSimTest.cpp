@@ -275,6 +275,37 @@ TEST_F(LinkOverPty, HangUpDuringTheReply) {
     EXPECT_FALSE(Read(1));
 }
 
+// An adapter pulled after n telegrams: each of them is answered in full, then the line is gone.
+TEST_F(LinkOverPty, HangUpAfterTelegramsAnswersThemAllThenTheLineIsGone) {
+    struct Case {
+        int count;
+        int offAfter;
+    };  // offAfter: switched off after that many (-1: never)
+    for (const Case c : {Case{1, -1}, Case{3, -1}, Case{2, 1}}) {
+        SCOPED_TRACE(c.count);
+        encoder.HangUpAfterTelegrams(c.count);
+        const int exchanges = c.offAfter < 0 ? c.count : c.count + 2;
+        for (int i = 0; i < exchanges; ++i) {
+            if (i == c.offAfter) encoder.HangUpAfterTelegrams(0);
+            ASSERT_TRUE(i % 2 ? Write(23, 0, 0, static_cast<std::uint8_t>(i)) : Read(31)) << i;
+        }
+        if (c.offAfter >= 0) {
+            EXPECT_TRUE(encoder.Running());
+            continue;
+        }
+        const auto start = Clock::now();
+        while (encoder.Running() && MsSince(start) < 20000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_FALSE(encoder.Running());
+        EXPECT_FALSE(Read(31));
+        // The next start is a new adapter: served again until told otherwise.
+        ASSERT_TRUE(encoder.Start());
+        port.SetDeviceOverride(encoder.DevicePath());
+        ASSERT_EQ(port.Reopen(1), 0);
+    }
+    EXPECT_TRUE(Read(31));
+}
+
 TEST_F(LinkOverPty, GarbageFromTheProgramSideIsSurvived) {
     std::mt19937 rng(4242);
     for (int round = 0; round < 6; ++round) {
