@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "doc/SendNotes.h"
 #include "doc/Sha256.h"
@@ -130,9 +131,13 @@ ConfigFileResult ReadProgramFile(const std::string& path, EncoderParameters& p, 
 }
 
 std::string IsoLocalTime(std::time_t when) {
-    // Copied at once: both calls share one buffer on some systems.
+    // Copied at once, under a lock: both calls share one buffer, and stations of a batch
+    // ask from threads of their own.
+    static std::mutex buffer;
+    std::unique_lock<std::mutex> lock(buffer);
     const std::tm local = *std::localtime(&when);
     const std::tm utc = *std::gmtime(&when);
+    lock.unlock();
     const long long offsetMinutes = (SecondsOf(local) - SecondsOf(utc)) / 60;
     const long long away = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
     char text[64];

@@ -15,14 +15,13 @@
 
 namespace veltrin {
 
-namespace {
-
-// The same device under two names gives the same key: a link and its target.
 std::string DeviceKey(const std::string& device) {
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(PathFromUtf8(device), ec);
     return ec ? device : Utf8FromPath(real);
 }
+
+namespace {
 
 ScanResult Probe(const std::string& device, const LinkTiming& timing) {
     ScanResult r;

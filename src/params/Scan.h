@@ -46,6 +46,9 @@ struct ScanOptions {
     int maxParallel = 16;
 };
 
+/// The same device under two names gives the same key: a link and its target.
+std::string DeviceKey(const std::string& device);
+
 /// The candidates when none are given: the machine's serial devices (SerialDevices()).
 std::vector<std::string> ScanCandidates();
 
