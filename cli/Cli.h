@@ -30,6 +30,9 @@ struct CliHooks {
     std::optional<LinkTiming> timing;
     /// Show a progress line for read-all and send-all on the error stream.
     bool progress = false;
+    /// program with several stations: a table on the output that rewrites its rows as they
+    /// change (a terminal), instead of a line per encoder.
+    bool liveTable = false;
     /// The date the report shows instead of today's.
     std::optional<std::string> reportDate;
     /// The serial devices scan looks at when none are named, instead of the machine's.

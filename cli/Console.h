@@ -21,6 +21,9 @@ public:
     std::vector<std::string> Arguments(int argc, char** argv) const;
     /// Whether standard error goes to a terminal or console (not a file or pipe).
     bool ErrorIsTerminal() const;
+    /// Whether standard output is a terminal that takes control sequences (a live table may
+    /// rewrite its lines there).
+    bool OutputIsLiveTerminal() const;
 
 private:
     unsigned savedOutputCodePage_ = 0;

@@ -1,5 +1,8 @@
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string_view>
+
 #include "cli/Console.h"
 
 namespace veltrin::cli {
@@ -13,5 +16,10 @@ std::vector<std::string> Console::Arguments(int argc, char** argv) const {
 }
 
 bool Console::ErrorIsTerminal() const { return ::isatty(STDERR_FILENO) != 0; }
+
+bool Console::OutputIsLiveTerminal() const {
+    const char* term = std::getenv("TERM");
+    return ::isatty(STDOUT_FILENO) != 0 && term && *term && std::string_view(term) != "dumb";
+}
 
 }  // namespace veltrin::cli

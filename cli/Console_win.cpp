@@ -41,4 +41,14 @@ std::vector<std::string> Console::Arguments(int, char**) const {
 
 bool Console::ErrorIsTerminal() const { return IsConsole(STD_ERROR_HANDLE); }
 
+bool Console::OutputIsLiveTerminal() const {
+    // A console of Windows 10 and later takes control sequences once asked to; the mode stays
+    // for the console's life, which is harmless (other programs ask for it the same way).
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (!::GetConsoleMode(out, &mode)) return false;
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
 }  // namespace veltrin::cli

@@ -37,6 +37,9 @@ CommandArgs ParseCommandArgs(const std::vector<std::string>& args, std::size_t f
         } else if (named(accepted.options, a)) {
             if (++i >= args.size()) throw UsageError{Text("cli.error.missingArgument", a)};
             c.options[a] = args[i];
+        } else if (named(accepted.lists, a)) {
+            if (++i >= args.size()) throw UsageError{Text("cli.error.missingArgument", a)};
+            c.lists[a].push_back(args[i]);
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             throw UsageError{Text("cli.error.unknownOption", a)};
         } else {

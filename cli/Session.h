@@ -44,6 +44,8 @@ struct Options {
 struct ArgSpec {
     std::vector<std::string> flags;
     std::vector<std::string> options;
+    /// Options that may be given more than once, each with one value.
+    std::vector<std::string> lists = {};
 };
 
 /// A command's arguments: positional ones, the flags given and the options with their values.
@@ -51,8 +53,14 @@ struct CommandArgs {
     std::vector<std::string> positional;
     std::set<std::string> flags;
     std::map<std::string, std::string> options;
+    /// The values of the options that may be given more than once, in their order.
+    std::map<std::string, std::vector<std::string>> lists;
 
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
+    std::vector<std::string> List(const std::string& name) const {
+        auto it = lists.find(name);
+        return it == lists.end() ? std::vector<std::string>{} : it->second;
+    }
     std::optional<std::string> Option(const std::string& name) const {
         auto it = options.find(name);
         if (it == options.end()) return std::nullopt;

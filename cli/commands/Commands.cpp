@@ -20,7 +20,7 @@ std::span<const Command> Commands() {
         {"diff", {{"--json"}, {}}, CmdDiff},
         {"report", {{"--html", "--verify"}, {}}, CmdReport},
         {"scan", {{"--json"}, {}}, CmdScan},
-        {"program", {{"--store", "--verify", "--repeat"}, {"--log"}}, CmdProgram},
+        {"program", {{"--store", "--verify", "--repeat", "--all"}, {"--log"}, {"--device"}}, CmdProgram},
     }};
     return commands;
 }

@@ -109,7 +109,8 @@ void Batch::RunStation(std::size_t index) {
         BatchRecord record{index, device, std::time(nullptr), {}};
         record.outcome = ProgramEncoder(session, request);
         // A port that is not open says so itself, naming the device and the reason.
-        if (const std::string why = message.Take(); !why.empty() && record.outcome.result == ProgramResult::Failed)
+        if (const std::string why = message.Take();
+            !why.empty() && record.outcome.result == ProgramResult::Failed)
             record.outcome.error = why;
         Done(record, [&record](StationStatus& s) {
             Count(s, record.outcome.result);

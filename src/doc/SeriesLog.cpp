@@ -28,7 +28,8 @@ Json OrNull(const std::string& s) { return s.empty() ? Json(nullptr) : Json(s); 
 
 #ifdef _WIN32
 int OpenForAppending(const std::filesystem::path& path) {
-    return ::_wopen(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    return ::_wopen(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
 }
 long WriteAll(int fd, const char* data, std::size_t size) {
     return ::_write(fd, data, static_cast<unsigned>(size));
@@ -38,7 +39,9 @@ void CloseFile(int fd) { ::_close(fd); }
 int OpenForAppending(const std::filesystem::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
 }
-long WriteAll(int fd, const char* data, std::size_t size) { return static_cast<long>(::write(fd, data, size)); }
+long WriteAll(int fd, const char* data, std::size_t size) {
+    return static_cast<long>(::write(fd, data, size));
+}
 void CloseFile(int fd) { ::close(fd); }
 #endif
 
@@ -58,8 +61,8 @@ int ProgramExitStatus(ProgramResult result) {
     return 1;
 }
 
-std::string ProgramRecordLine(std::time_t when, const std::string& device, int station, const ProgramFile& file,
-                              bool extended, const ProgramOutcome& o) {
+std::string ProgramRecordLine(std::time_t when, const std::string& device, int station,
+                              const ProgramFile& file, bool extended, const ProgramOutcome& o) {
     Json steps = Json::object();
     for (ProgramStep step : kProgramSteps)
         if (o.Step(step) != StepResult::NotRequested) steps[StepName(step)] = StepResultName(o.Step(step));
@@ -129,7 +132,7 @@ bool SeriesLog::Append(const std::string& line) {
     errno = 0;
     const long written = WriteAll(fd_, whole.data(), whole.size());
     if (written == static_cast<long>(whole.size())) return true;
-    error_ = written < 0 ? errno : ENOSPC;   // a short write: the disk filled up
+    error_ = written < 0 ? errno : ENOSPC;  // a short write: the disk filled up
     CloseFile(fd_);
     fd_ = -1;
     return false;

@@ -23,8 +23,8 @@ int ProgramExitStatus(ProgramResult result);
 
 /// One encoder's line of the record, without its line end. station is the station's number
 /// (1 for the first device named).
-std::string ProgramRecordLine(std::time_t when, const std::string& device, int station, const ProgramFile& file,
-                              bool extended, const ProgramOutcome& outcome);
+std::string ProgramRecordLine(std::time_t when, const std::string& device, int station,
+                              const ProgramFile& file, bool extended, const ProgramOutcome& outcome);
 
 /// Free room a log needs when it is opened: some hundred records.
 inline constexpr std::uintmax_t kLogRoomBytes = 64 * 1024;

@@ -46,10 +46,18 @@ std::string Folded(const std::string& text) {
 
 /// The lines of the page's paragraph tags (indented by seven blanks), folded.
 std::set<std::string> Tags(const std::string& rendered) {
+    // A tag too long for the line goes on in the next one, at the same indent.
     std::set<std::string> tags;
     std::istringstream lines(rendered);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("       ", 0) == 0 && line.size() > 7 && line[7] != ' ') tags.insert(Folded(line));
+    std::string tag;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("       ", 0) == 0 && line.size() > 7 && line[7] != ' ') {
+            tag += (tag.empty() ? "" : " ") + line;
+            tags.insert(Folded(tag));
+        } else {
+            tag.clear();
+        }
+    }
     return tags;
 }
 
@@ -102,7 +110,7 @@ TEST_F(ManualPageCli, EveryCommandHasItsUsageLineAndEveryOptionIsNamed) {
         EXPECT_TRUE(Names(page, name)) << name << " is missing from veltrin-cli(1)";
         EXPECT_TRUE(described.count(name) || help.out.find(", " + name) != std::string::npos)
             << name << " is missing from the usage";
-        for (const auto* list : {&command.args.flags, &command.args.options})
+        for (const auto* list : {&command.args.flags, &command.args.options, &command.args.lists})
             for (const std::string& option : *list)
                 EXPECT_TRUE(help.out.find(option) != std::string::npos && Names(page, option))
                     << name << " " << option << " is missing from the usage or veltrin-cli(1)";
