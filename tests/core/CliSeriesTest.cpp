@@ -13,10 +13,12 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
+#include <set>
 
 #include "CliVerifyFixture.h"
 #include "doc/Series.h"
@@ -363,8 +365,9 @@ TEST_F(CliSeriesTest, ScanAsAnUnprivilegedUser) {
         GTEST_SKIP() << "needs the user nobody, the group dialout and setpriv";
     // A build inside a folder only root may enter (a clone in mktemp -d) is not nobody's to read.
     const std::string readable = "/usr/bin/setpriv --reuid=" + std::to_string(nobody->pw_uid) +
-                                 " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups -- test -r '" +
-                                 std::string(VELTRIN_BUILD_DIR) + "/veltrin.en.txt'";
+                                 " --regid=" + std::to_string(nobody->pw_gid) +
+                                 " --clear-groups -- test -r '" + std::string(VELTRIN_BUILD_DIR) +
+                                 "/veltrin.en.txt'";
     if (std::system(readable.c_str()) != 0) GTEST_SKIP() << "nobody may not read the build's texts";
 
     std::vector<std::unique_ptr<sim::EncoderSimulator>> others;
@@ -508,6 +511,178 @@ TEST_F(CliSeriesTest, SigintInTheMiddleOfAnEncoderEndsCleanly) {
     Link link(&port);
     std::array<char, 4> firmware{};
     EXPECT_TRUE(ProbeFirmware(link, firmware));
+}
+
+// ---- several stations side by side ----------------------------------------------------------
+
+/// Encoders on ptys of their own, each started; the first `count` of a line of stations.
+struct Encoders {
+    explicit Encoders(int count) {
+        for (int i = 0; i < count; ++i) {
+            all.push_back(std::make_unique<sim::EncoderSimulator>());
+            EXPECT_TRUE(all.back()->Start());
+        }
+    }
+    sim::EncoderSimulator& operator[](std::size_t i) { return *all[i]; }
+    std::vector<std::string> DeviceArgs() const {
+        std::vector<std::string> args;
+        for (const auto& e : all) args.insert(args.end(), {"--device", e->DevicePath()});
+        return args;
+    }
+    std::vector<std::unique_ptr<sim::EncoderSimulator>> all;
+};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
+    const std::string file = File("anlage.ssi", {"limit1Value=-500"});
+    const std::string log = PathOf("serie.log");
+    Encoders encoders(15);
+    encoders[2].SetSilent(true);                        // station 3: no encoder answers
+    encoders[4].NakTelegrams(sim::kAlways, 2);          // station 5: every telegram refused
+    encoders[6].SetReplyBytes(16, {0x00, 0x00, 0x05});  // station 7: limit 1 reads back 5
+    encoders[8].HangUpAfterTelegrams(10);               // station 9: the adapter pulled mid-send
+    std::vector<std::string> args =
+        Join({"--lang", "en", "program", file, "--verify", "--store", "--log", log}, encoders.DeviceArgs());
+    const std::string notSerial = File("no-port.ssi");  // station 16: a file, no serial line
+    args.insert(args.end(), {"--device", notSerial});
+    EXPECT_EQ(Run(args), kExitDevice) << err;
+
+    // One whole line per station, each its own; the faults only where they were made.
+    const std::vector<json> lines = LogLines(log);
+    ASSERT_EQ(lines.size(), 16u) << FileBytes(log);
+    std::map<int, json> byStation;
+    for (const json& line : lines) byStation[line["station"].get<int>()] = line;
+    ASSERT_EQ(byStation.size(), 16u);
+    const std::map<int, std::pair<const char*, const char*>> faulty = {{3, {"failed", "firmware"}},
+                                                                       {5, {"failed", "firmware"}},
+                                                                       {7, {"differences", "verify"}},
+                                                                       {9, {"failed", "send"}},
+                                                                       {16, {"failed", "firmware"}}};
+    for (int station = 1; station <= 16; ++station) {
+        const json& line = byStation[station];
+        EXPECT_EQ(line["device"], station == 16 ? notSerial : encoders[station - 1].DevicePath());
+        const auto fault = faulty.find(station);
+        if (fault == faulty.end()) {
+            EXPECT_EQ(line["result"], "programmed") << line.dump();
+            EXPECT_EQ(line["steps"]["store"], "ok");
+            ExpectEepromHoldsRam(encoders[station - 1]);
+        } else {
+            EXPECT_EQ(line["result"], fault->second.first) << line.dump();
+            EXPECT_NE(line["steps"][fault->second.second], "ok") << line.dump();
+            if (station != 7) {
+                EXPECT_FALSE(line["error"].is_null()) << line.dump();
+            }
+            if (station != 16) {
+                EXPECT_FALSE(Sent(encoders[station - 1], 26));
+            }
+        }
+    }
+    EXPECT_EQ(byStation[3]["error"], "Encoder does not answer!");
+    EXPECT_EQ(byStation[5]["error"], "Encoder reports: KP number is read-only!");
+    EXPECT_NE(byStation[16]["error"].get<std::string>().find(notSerial), std::string::npos);
+    EXPECT_NE(out.find("In all: programmed 11, different 1, failed 4, interrupted 0\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find(encoders[6].DevicePath() + ": programmed 0, different 1, failed 0, interrupted 0\n"),
+              std::string::npos);
+}
+
+TEST_F(CliSeriesTest, StationsNamedTwiceOrWithAllAreAUsageError) {
+    const std::string file = File("anlage.ssi");
+    const std::string link = PathOf("by-id-link");
+    std::filesystem::create_symlink(device, link);
+    encoder.ClearTelegrams();
+    encoder.ResetCounters();
+    const std::vector<std::string> cases[] = {
+        {"program", file, "--device", device, "--device", device},
+        {"program", file, "--device", device, "--device", link},  // one device under two names
+        {"program", file, "--device", device, "--all"},
+        {"program", file, "--device"},
+    };
+    for (const auto& args : cases) EXPECT_EQ(Run(args), kExitUsage) << err;
+    EXPECT_EQ(Run({"--lang", "en", "program", file, "--device", link, "--device", device}), kExitUsage);
+    EXPECT_NE(err.find("The device " + device + " is named twice."), std::string::npos) << err;
+    PauseMs(100);
+    EXPECT_EQ(encoder.Counters().connectionAttempts, 0);
+}
+
+TEST_F(CliSeriesTest, LogOnAFullDiskOrAReadOnlyFolderIsRefusedBeforeAnyTelegram) {
+    // Small file systems of the test's own, in a mount namespace: one filled up, one read-only
+    // (which stops root as well).
+    if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no mount namespace to be had";
+    const std::string file = File("anlage.ssi");
+    const std::string full = PathOf("full"), readOnly = PathOf("read-only");
+    std::filesystem::create_directory(full);
+    std::filesystem::create_directory(readOnly);
+    encoder.ClearTelegrams();
+    encoder.ResetCounters();
+    const std::string cli = std::string("'") + VELTRIN_BUILD_DIR + "/veltrin-cli' --lang en program '" +
+                            file + "' --device '" + device + "' --device '" + PathOf("x") + "' --log ";
+    const std::string script =
+        "mount -t tmpfs -o size=256k none '" + full + "' && mount -t tmpfs -o ro none '" + readOnly +
+        "' && { dd if=/dev/zero of='" + full + "/fill' bs=4k 2>/dev/null; " + cli + "'" + full +
+        "/serie.log'; echo \"status $?\"; " + cli + "'" + readOnly + "/serie.log'; echo \"status $?\"; }";
+    const std::string outPath = PathOf("ns.out");
+    ASSERT_EQ(::setenv("VELTRIN_TEST_SCRIPT", script.c_str(), 1), 0);
+    EXPECT_EQ(std::system(("unshare -rm sh -c \"$VELTRIN_TEST_SCRIPT\" >'" + outPath + "' 2>&1").c_str()), 0);
+    ::unsetenv("VELTRIN_TEST_SCRIPT");
+    const std::string out = FileBytes(outPath);
+    EXPECT_NE(out.find("The log " + full + "/serie.log cannot be written.\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("The log " + readOnly + "/serie.log cannot be written.\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("status 0"), std::string::npos) << out;
+    EXPECT_NE(out.find("status 3\nThe log"), std::string::npos) << out;
+    PauseMs(100);
+    EXPECT_EQ(encoder.Counters().connectionAttempts, 0);
+}
+
+TEST_F(CliSeriesTest, AllTakesEveryDeviceWhereAnEncoderAnswers) {
+    const std::string file = File("anlage.ssi");
+    const std::string log = PathOf("serie.log");
+    Encoders others(2);
+    others[1].SetSilent(true);
+    hooks.serialDevices = {device, others[0].DevicePath(), others[1].DevicePath(), PathOf("x")};
+    EXPECT_EQ(Run({"--lang", "en", "program", file, "--all", "--log", log}), kExitOk) << err;
+    const std::vector<json> lines = LogLines(log);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(std::set<std::string>({lines[0]["device"], lines[1]["device"]}),
+              std::set<std::string>({device, others[0].DevicePath()}));
+    EXPECT_TRUE(others[1].Telegrams().size() <= 2u);  // the scan's look, nothing programmed
+    hooks.serialDevices = std::vector<std::string>{others[1].DevicePath()};
+    EXPECT_EQ(Run({"--lang", "en", "program", file, "--all"}), kExitDevice);
+    EXPECT_EQ(err, "No encoder answers on any serial port.\n");
+}
+
+TEST_F(CliSeriesTest, SigintDuringTheFirstTelegramOfSixteenStations) {
+    const std::string file = File("anlage.ssi", {"limit1Value=-500"});
+    const std::string log = PathOf("serie.log");
+    Encoders encoders(16);
+    for (auto& e : encoders.all) {
+        e->SetReplyDelay(3000);  // the first reply is long in coming
+        ASSERT_EQ(LineSettingsOf(e->DevicePath(), B9600).speed, static_cast<speed_t>(B9600));
+    }
+    CliChild cli(dir, Join({"--lang", "en", "program", file, "--verify", "--store", "--log", log},
+                           encoders.DeviceArgs()));
+    for (auto& e : encoders.all) ASSERT_TRUE(e->WaitForTelegrams(1, 60000));
+    cli.Interrupt();
+    EXPECT_EQ(cli.Wait(30000), 130) << cli.Err();
+    const std::vector<json> lines = LogLines(log);
+    ASSERT_EQ(lines.size(), 16u);
+    for (const json& line : lines) {
+        EXPECT_EQ(line["result"], "interrupted") << line.dump();
+        EXPECT_EQ(line["steps"]["firmware"], "interrupted") << line.dump();
+    }
+    EXPECT_NE(cli.Out().find("In all: programmed 0, different 0, failed 0, interrupted 16\n"),
+              std::string::npos)
+        << cli.Out();
+    // Nothing was written to any encoder, no block cut off, every port given back.
+    for (auto& e : encoders.all) {
+        EXPECT_EQ(e->Telegrams().size(), 1u);
+        EXPECT_EQ(e->Counters().badBlocks, 0);
+        ExpectLineGivenBack(e->DevicePath());
+    }
 }
 
 }  // namespace
