@@ -655,6 +655,34 @@ TEST_F(CliSeriesTest, AllTakesEveryDeviceWhereAnEncoderAnswers) {
     EXPECT_EQ(err, "No encoder answers on any serial port.\n");
 }
 
+TEST_F(CliSeriesTest, RepeatStationsEachWaitForTheirNextEncoderOnTheirOwn) {
+    const std::string file = File("anlage.ssi", {"limit1Value=-500"});
+    const std::string log = PathOf("serie.log");
+    // Station 1 gets a fresh encoder soon after each store, station 2 only much later: station 1
+    // goes on without waiting for it. Off the line long enough for the two looks that tell an
+    // encoder gone, also on a loaded machine.
+    Encoders encoders(2);
+    encoders[0].SwapAfterStore(4000);
+    encoders[1].SwapAfterStore(600000);
+    CliChild cli(dir, Join({"--lang", "en", "program", file, "--store", "--log", log, "--repeat"},
+                           encoders.DeviceArgs()));
+    ASSERT_TRUE(WaitForLogLines(log, 3, 90000)) << "station 1 did not go on on its own";
+    cli.Interrupt();
+    EXPECT_EQ(cli.Wait(20000), 0) << cli.Err();
+    std::map<int, int> perStation;
+    for (const json& line : LogLines(log)) {
+        EXPECT_EQ(line["result"], "programmed") << line.dump();
+        ++perStation[line["station"].get<int>()];
+    }
+    EXPECT_GE(perStation[1], 2);
+    EXPECT_EQ(perStation[2], 1);
+    EXPECT_NE(
+        cli.Out().find(encoders[1].DevicePath() + ": programmed 1, different 0, failed 0, interrupted 0\n"),
+        std::string::npos)
+        << cli.Out();
+    EXPECT_NE(cli.Err().find("Waiting for an encoder on " + encoders[0].DevicePath()), std::string::npos);
+}
+
 TEST_F(CliSeriesTest, SigintDuringTheFirstTelegramOfSixteenStations) {
     const std::string file = File("anlage.ssi", {"limit1Value=-500"});
     const std::string log = PathOf("serie.log");
