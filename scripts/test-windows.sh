@@ -257,6 +257,26 @@ done
 lines=$(cat "$compare"/linux/trace.* | wc -l)
 say "${#runs[@]} commands, $lines trace lines, results and files the same"
 
+# --- several stations side by side: a thread, a COM port and a session each -------------------------
+say "veltrin-cli.exe program on three stations at once"
+stations="$win/stations"
+rm -rf "$stations" && mkdir -p "$stations"
+"$linux/veltrin-cli" defaults "$stations/a.ssi"
+status=0
+(cd "$stations" && "$wine" "$win/veltrin-cli.exe" --lang en program a.ssi --device COM1 --device COM2 --device COM3 \
+  --verify --log stations.log </dev/null >out.txt 2>err.txt) || status=$?
+tr -d '\r' <"$stations/out.txt" >"$stations/out"
+# COM1 programmed, COM2 silent, COM3 refusing: each in its own line of the record.
+if [ "$status" != 1 ] || [ "$(wc -l <"$stations/stations.log")" != 3 ] ||
+  ! grep -q '"device":"COM1","station":1,.*"result":"programmed"' "$stations/stations.log" ||
+  ! grep -q '"device":"COM2","station":2,.*"result":"failed"' "$stations/stations.log" ||
+  ! grep -q '"device":"COM3","station":3,.*"result":"failed"' "$stations/stations.log" ||
+  ! grep -qx 'In all: programmed 1, different 0, failed 2, interrupted 0' "$stations/out"; then
+  echo "test-windows: three stations under Wine (status $status):" >&2
+  cat "$stations/out" "$stations/err.txt" "$stations/stations.log" >&2
+  exit 1
+fi
+
 if [ "$program" = 0 ]; then
   echo "test-windows: failed: the program's part needs the static Qt for MinGW (see above)" >&2
   exit 1
