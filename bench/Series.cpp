@@ -286,9 +286,8 @@ int main(int argc, char** argv) {
         if (n == 1) one = m->seconds;
         const double ratio = m->seconds / one;
         if (n == 16) ratio16 = ratio;
-        std::printf(
-            "program %d encoders side by side: %.2f s, %.3f x the time of one, CPU %.1f ms per encoder\n", n,
-            m->seconds, ratio, m->cpuSeconds * 1000.0 / n);
+        std::printf("program %d %s side by side: %.2f s, %.3f x the time of one, CPU %.1f ms per encoder\n", n,
+                    n == 1 ? "encoder" : "encoders", m->seconds, ratio, m->cpuSeconds * 1000.0 / n);
         std::fflush(stdout);
     }
     if (ratio16) {
