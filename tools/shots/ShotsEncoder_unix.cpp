@@ -51,6 +51,17 @@ std::string CompareEncoderDevice() {
     return encoder.DevicePath();
 }
 
+std::vector<std::string> SeriesEncoderDevices() {
+    static sim::EncoderSimulator first, second, silent;
+    std::vector<std::string> devices;
+    for (sim::EncoderSimulator* e : {&first, &second, &silent}) {
+        if (!e->Running() && !e->Start()) return {};
+        devices.push_back(e->DevicePath());
+    }
+    silent.SetSilent(true);
+    return devices;
+}
+
 std::string ExampleAdapterDevice() { return "/dev/ttyUSB0"; }
 
 }  // namespace veltrin::shots

@@ -87,6 +87,11 @@ QString ResultText(const StationStatus& s) {
                                   : Res("dialog.210.resultFirmware").arg(result, Text(s.lastFirmware));
 }
 
+/// A "..." button as wide as its text needs.
+void NarrowButton(QPushButton* button) {
+    button->setMaximumWidth(button->fontMetrics().horizontalAdvance(button->text()) + DluX(16));
+}
+
 }  // namespace
 
 CSeriesDialog::CSeriesDialog(const QString& documentPath, bool modified, QWidget* parent)
@@ -101,12 +106,13 @@ CSeriesDialog::CSeriesDialog(const QString& documentPath, bool modified, QWidget
     auto* chooseConfiguration = new QPushButton(ControlText(kChooseConfiguration), this);
     chooseConfiguration->setObjectName(ControlName(kChooseConfiguration));
     chooseConfiguration->setAutoDefault(false);
+    NarrowButton(chooseConfiguration);
     configurationRow->addWidget(chooseConfiguration);
     Body()->addLayout(configurationRow, 0, 1);
     connect(chooseConfiguration, &QPushButton::clicked, this, &CSeriesDialog::ChooseConfiguration);
 
     // The stations to choose from.
-    AddLabel("stations", 1, 0)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Body()->setAlignment(AddLabel("stations", 1, 0), Qt::AlignLeft | Qt::AlignTop);
     auto* stationColumn = new QVBoxLayout;
     stations_ = new QTreeWidget(this);
     stations_->setObjectName(ControlName(kStations));
@@ -145,6 +151,7 @@ CSeriesDialog::CSeriesDialog(const QString& documentPath, bool modified, QWidget
     auto* chooseLog = new QPushButton(ControlText(kChooseLog), this);
     chooseLog->setObjectName(ControlName(kChooseLog));
     chooseLog->setAutoDefault(false);
+    NarrowButton(chooseLog);
     logRow->addWidget(chooseLog);
     Body()->addLayout(logRow, 3, 1);
     connect(chooseLog, &QPushButton::clicked, this, &CSeriesDialog::ChooseLog);
@@ -154,7 +161,7 @@ CSeriesDialog::CSeriesDialog(const QString& documentPath, bool modified, QWidget
     table_->setObjectName(ControlName(kTable));
     table_->setColumnCount(5);
     table_->setHeaderLabels({ControlText("device"), ControlText("state"), ControlText("result"),
-                             ControlText("problem"), ControlText("count")});
+                             ControlText("count"), ControlText("problem")});
     table_->setRootIsDecorated(false);
     table_->setUniformRowHeights(true);
     table_->setMinimumSize(DluX(360), DluY(70));
@@ -372,6 +379,7 @@ void CSeriesDialog::ShowStation(std::size_t index, const StationStatus& status) 
     row->setToolTip(kResultColumn, Text(status.problem));
     row->setToolTip(kProblemColumn, Text(status.problem));
     row->setText(kCountColumn, status.Count() > 0 ? QString::number(status.Count()) : QString());
+    for (int column : {kStateColumn, kResultColumn, kCountColumn}) table_->resizeColumnToContents(column);
 }
 
 void CSeriesDialog::RunEnded() {
@@ -391,7 +399,6 @@ void CSeriesDialog::Finish() {
         failed += stations[i].failed;
         interrupted += stations[i].interrupted;
     }
-    for (int column : {kStateColumn, kResultColumn, kCountColumn}) table_->resizeColumnToContents(column);
     summary_->setText(ControlText("summary").arg(programmed).arg(differences).arg(failed).arg(interrupted));
     const int logError = listener_ ? listener_->LogError() : 0;
     const std::string logPath = logField_->text().trimmed().toStdString();

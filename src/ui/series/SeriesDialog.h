@@ -6,7 +6,7 @@
 //   2103 the stations: the devices "Suchen" (2104) found, each with a check box and its state
 //        (the encoders found ticked, the others unticked);
 //   2105 "EEPROM speichern", 2106 "Prüfen"; 2107 the log file (empty: none) and 2108 "...";
-//   2109 a row for each station while it runs: device, state, last result, problem, count;
+//   2109 a row for each station while it runs: device, state, last result, count, problem;
 //   2110 the summary once every station has finished;
 //   "Start" (2111), "Stop" (2112), "Schliessen" (2) and "Hilfe" (57670).
 // The batch runs on a thread of its own; the stations' reports come to the dialog through its
@@ -59,7 +59,7 @@ public:
         kClose = 2,
     };
     /// The columns of the table 2109.
-    enum Column : int { kDeviceColumn, kStateColumn, kResultColumn, kProblemColumn, kCountColumn };
+    enum Column : int { kDeviceColumn, kStateColumn, kResultColumn, kCountColumn, kProblemColumn };
 
     /// documentPath: the open document's file (empty while untitled); modified: it holds
     /// changes not saved, so the parameter set in force is programmed rather than the file.
