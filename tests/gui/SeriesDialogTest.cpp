@@ -66,14 +66,22 @@ protected:
     }
     static bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, kRunTimeoutMs); }
     static QString Cell(Dialog& d, int row, int column) { return d.Table()->topLevelItem(row)->text(column); }
+    /// Starts and waits until a station programs; the state it shows then names its step.
     static void StartAndWaitForProgramming(Dialog& d) {
         d.findChild<QPushButton*>("2111")->click();
         ASSERT_TRUE(d.Running());
+        QString programming;
         ASSERT_TRUE(WaitUntil([&] {
             for (int i = 0; i < d.Table()->topLevelItemCount(); ++i)
-                if (Cell(d, i, Dialog::kStateColumn).startsWith("Programmiert...")) return true;
+                if (Cell(d, i, Dialog::kStateColumn).startsWith("Programmiert...")) {
+                    programming = Cell(d, i, Dialog::kStateColumn);
+                    return true;
+                }
             return !d.Running();
         }));
+        const QStringList steps{"Programmiert... (Firmware lesen)", "Programmiert... (Senden)",
+                                "Programmiert... (Prüfen)", "Programmiert... (EEPROM speichern)"};
+        EXPECT_TRUE(steps.contains(programming)) << programming.toStdString();
     }
     /// After a stop: every station finished, each with its one encoder counted.
     static void ExpectAllFinished(Dialog& d, int stations) {

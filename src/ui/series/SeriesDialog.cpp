@@ -268,11 +268,17 @@ void CSeriesDialog::Search() {
         if (!listed) devices.push_back(own);
     }
     summary_->setText(ControlText("searching"));
-    scanner_ = std::thread([this, devices] {
-        std::vector<ScanResult> results = ScanForEncoders(devices);
-        QMetaObject::invokeMethod(
-            this, [this, results] { ScanDone(results); }, Qt::QueuedConnection);
-    });
+    try {
+        scanner_ = std::thread([this, devices] {
+            std::vector<ScanResult> results = ScanForEncoders(devices);
+            QMetaObject::invokeMethod(
+                this, [this, results] { ScanDone(results); }, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error& e) {
+        summary_->clear();
+        RetakeOwnPort();
+        ShowMessage(this, QString::fromLocal8Bit(e.what()));
+    }
     UpdateControls();
 }
 
