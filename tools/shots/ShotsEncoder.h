@@ -11,8 +11,9 @@ namespace veltrin::shots {
 std::string QueryEncoderDevice();
 /// A fresh encoder for the comparison scenes.
 std::string CompareEncoderDevice();
-/// The devices of the series scene: two encoders that answer and one that stays silent.
-std::vector<std::string> SeriesEncoderDevices();
+/// The devices of the series scenes: two encoders that answer and one that stays silent; with
+/// lineRate ones that take the line's time (an encoder takes seconds), a set of their own.
+std::vector<std::string> SeriesEncoderDevices(bool lineRate = false);
 /// The name a USB adapter has on this platform, for the interface dialog's scene.
 std::string ExampleAdapterDevice();
 

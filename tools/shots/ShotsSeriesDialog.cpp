@@ -6,15 +6,17 @@
 #include "Shots.h"
 #include "ShotsEncoder.h"
 #include "params/Scan.h"
+#include "ui/common/Ui.h"
 #include "ui/series/SeriesDialog.h"
 
 namespace veltrin::shots {
 namespace {
 
-VELTRIN_SHOT("series", [] {
+/// The dialog with its stations ticked and the batch started.
+ui::CSeriesDialog* Started(bool lineRate) {
     auto* dialog = new ui::CSeriesDialog(QString(), false, Owner());
     std::vector<ScanResult> stations;
-    for (const std::string& device : SeriesEncoderDevices()) {
+    for (const std::string& device : SeriesEncoderDevices(lineRate)) {
         ScanResult r;
         r.device = device;
         r.state = ScanState::Found;
@@ -27,7 +29,30 @@ VELTRIN_SHOT("series", [] {
     auto* list = dialog->StationList();
     for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setCheckState(0, Qt::Checked);
     dialog->Start();
+    return dialog;
+}
+
+VELTRIN_SHOT("series", [] {
+    ui::CSeriesDialog* dialog = Started(false);
     if (!QTest::qWaitFor([dialog] { return !dialog->Running(); }, 60000)) dialog->Stop();
+    return dialog;
+});
+
+// While the encoders are being sent to (at the line's speed); the silent one has failed already.
+// Deleting the dialog stops the run and waits for it.
+VELTRIN_SHOT("series-running", [] {
+    ui::CSeriesDialog* dialog = Started(true);
+    [[maybe_unused]] const bool sending = QTest::qWaitFor(
+        [dialog] {
+            QTreeWidget* table = dialog->Table();
+            return !dialog->Running() ||
+                   (table->topLevelItemCount() == 3 &&
+                    table->topLevelItem(0)
+                        ->text(ui::CSeriesDialog::kStateColumn)
+                        .contains(ui::Res("dialog.210.step.send")) &&
+                    !table->topLevelItem(2)->text(ui::CSeriesDialog::kResultColumn).isEmpty());
+        },
+        60000);
     return dialog;
 });
 
