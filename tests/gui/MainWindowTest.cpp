@@ -39,10 +39,11 @@ TEST_F(MainWindowTest, MenuHasEveryItemInOrder) {
     EXPECT_EQ(titles,
               (QStringList{"&Datei", "Parameter &Senden", "Parameter &Abfragen", "&Konfiguration", "&?"}));
 
-    EXPECT_EQ(MenuLines(popups[0]->menu()),
-              (QStringList{"57600 &Neu\tStrg+N", "57601 Ö&ffnen...\tStrg+O", "57603 S&peichern\tStrg+S",
-                           "57604 Speichern &unter...", "-", "32901 Be&richt...", "-",
-                           "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
+    EXPECT_EQ(
+        MenuLines(popups[0]->menu()),
+        (QStringList{"57600 &Neu\tStrg+N", "57601 Ö&ffnen...\tStrg+O", "57603 S&peichern\tStrg+S",
+                     "57604 Speichern &unter...", "-", "32901 Be&richt...", "32800 Serie pro&grammieren...",
+                     "-", "57616 Letzte Datei [grau]", "-", "57665 &Beenden"}));
     EXPECT_EQ(MenuLines(popups[1]->menu()),
               (QStringList{"32784 &Presets", "32785 &Skalierung", "32786 &Endlagen", "32787 &Datenformat",
                            "32788 &Zählrichtung", "32789 S&tatusbits", "-", "32779 &Alles Senden"}));
@@ -62,12 +63,12 @@ TEST_F(MainWindowTest, RecentFilesReplaceThePlaceholderAndAreWrittenAtTheEnd) {
     Store("Recent File List/File2", "/b/zwei&drei.ssi");
     ASSERT_TRUE(Start());
     QMenu* file = Frame().menuBar()->actions()[0]->menu();
-    EXPECT_EQ(MenuLines(file).mid(6, 4),
+    EXPECT_EQ(MenuLines(file).mid(7, 4),
               (QStringList{"-", "57616 &1 /a/eins.ssi", "57617 &2 /b/zwei&&drei.ssi", "-"}));
 
     nextFile = FilePath("neu.ssi");
     Frame().RunCommand(57604);
-    EXPECT_EQ(MenuLines(file).mid(7, 3),
+    EXPECT_EQ(MenuLines(file).mid(8, 3),
               (QStringList{"57616 &1 " + nextFile, "57617 &2 /a/eins.ssi", "57618 &3 /b/zwei&&drei.ssi"}));
     EXPECT_EQ(Stored("Recent File List/File1").toString(), "/a/eins.ssi");  // not before the end
     EXPECT_TRUE(Frame().close());

@@ -1,4 +1,5 @@
 // The scenes' encoders on Linux: simulators in this process, on pseudo-terminals.
+#include <array>
 #include <memory>
 
 #include "ShotsEncoder.h"
@@ -49,6 +50,22 @@ std::string CompareEncoderDevice() {
     static sim::EncoderSimulator encoder;
     if (!encoder.Running() && !encoder.Start()) return {};
     return encoder.DevicePath();
+}
+
+std::vector<std::string> SeriesEncoderDevices(bool lineRate) {
+    sim::SimulatorOptions options;
+    options.lineRate = lineRate;
+    using Set = std::array<std::unique_ptr<sim::EncoderSimulator>, 3>;
+    static Set fast, paced;
+    Set& set = lineRate ? paced : fast;
+    std::vector<std::string> devices;
+    for (auto& e : set) {
+        if (!e) e = std::make_unique<sim::EncoderSimulator>(options);
+        if (!e->Running() && !e->Start()) return {};
+        devices.push_back(e->DevicePath());
+    }
+    set[2]->SetSilent(true);
+    return devices;
 }
 
 std::string ExampleAdapterDevice() { return "/dev/ttyUSB0"; }

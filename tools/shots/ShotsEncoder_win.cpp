@@ -10,6 +10,10 @@ namespace veltrin::shots {
 std::string QueryEncoderDevice() { return qgetenv("VELTRIN_SHOTS_QUERY_PORT").toStdString(); }
 std::string CompareEncoderDevice() { return qgetenv("VELTRIN_SHOTS_COMPARE_PORT").toStdString(); }
 
+// The simulators behind the COM ports keep the values the other scenes read: the series scene
+// programs none of them, its stations are ports where no adapter is.
+std::vector<std::string> SeriesEncoderDevices(bool) { return {"COM8", "COM9"}; }
+
 std::string ExampleAdapterDevice() { return "COM7"; }
 
 }  // namespace veltrin::shots

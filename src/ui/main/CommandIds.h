@@ -9,6 +9,7 @@ enum CommandId : int {
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
     ID_FILE_SAVE_AS = 57604,
+    ID_FILE_SERIES = 32800,      // "Serie pro&grammieren...": beyond menu 128, beside the file commands
     ID_FILE_MRU_FILE1 = 57616,   // recent files: 57616 to 57619
     ID_APP_EXIT = 57665,
     // "Parameter &Senden"
@@ -55,6 +56,7 @@ enum ResourceId : int {
     IDD_COMPARE = 200,  // "Mit Geber vergleichen"
     IDD_REPORT = 201,   // "Bericht"
     IDD_SCAN = 202,     // "Geber suchen": the result of "Suchen" (2020) in dialog 143
+    IDD_SERIES = 210,   // "Serie programmieren" (controls 2101 to 2112)
 };
 
 }  // namespace veltrin::ui

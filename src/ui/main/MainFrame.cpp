@@ -22,6 +22,7 @@
 #include "ui/main/TransferProgress.h"
 #include "ui/query/QueryDialogs.h"
 #include "ui/send/SendDialogs.h"
+#include "ui/series/SeriesDialog.h"
 #include "ui/verify/VerifyCommands.h"
 
 namespace veltrin::ui {
@@ -87,6 +88,7 @@ void CMainFrame::BuildMenu() {
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS}) AddCommand(fileMenu_, id);
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_REPORT);
+    AddCommand(fileMenu_, ID_FILE_SERIES);
     recentSeparator_ = fileMenu_->addSeparator();
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_APP_EXIT);
@@ -214,6 +216,9 @@ void CMainFrame::RunCommand(int commandId) {
             break;
         case ID_FILE_REPORT:
             RunReportCommand(this, app_.Document());
+            break;
+        case ID_FILE_SERIES:
+            RunSeriesCommand(this, app_.Document(), &app_.serialPort);
             break;
         case ID_CONFIG_PORT:
             app_.OnPortSettings();
