@@ -169,10 +169,14 @@ int ProgramStations(Session& s, const CommandArgs& c, const std::vector<std::str
                     const ProgramFile& file, SeriesLog* log) {
     std::vector<std::string> devices = named;
     if (devices.empty()) {
-        // --all: every device where an encoder answers now.
+        // --all: every device where an encoder answers now. The look takes the program's own
+        // time-outs, not the scan's short ones: an encoder missed here would go unprogrammed
+        // for the whole run, while a silent device costs only about 1.7 s once.
         const std::vector<std::string> candidates =
             s.hooks().serialDevices ? *s.hooks().serialDevices : ScanCandidates();
-        for (const ScanResult& r : ScanForEncoders(candidates))
+        ScanOptions look;
+        look.timing = s.hooks().timing ? *s.hooks().timing : LinkTiming{};
+        for (const ScanResult& r : ScanForEncoders(candidates, look))
             if (r.state == ScanState::Found) devices.push_back(r.device);
         // Two names of one device (a link in /dev/serial/by-id and its ttyUSB): one station.
         std::vector<std::string> distinct;

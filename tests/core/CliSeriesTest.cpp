@@ -545,6 +545,9 @@ TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
     encoders[4].NakTelegrams(sim::kAlways, 2);          // station 5: every telegram refused
     encoders[6].SetReplyBytes(16, {0x00, 0x00, 0x05});  // station 7: limit 1 reads back 5
     encoders[8].HangUpAfterTelegrams(10);               // station 9: the adapter pulled mid-send
+    CSerialPort holder;                                 // station 14: another program holds the device
+    holder.SetDeviceOverride(encoders[13].DevicePath());
+    ASSERT_TRUE(holder.Open());
     std::vector<std::string> args =
         Join({"--lang", "en", "program", file, "--verify", "--store", "--log", log}, encoders.DeviceArgs());
     const std::string notSerial = File("no-port.ssi");  // station 16: a file, no serial line
@@ -557,11 +560,9 @@ TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
     std::map<int, json> byStation;
     for (const json& line : lines) byStation[line["station"].get<int>()] = line;
     ASSERT_EQ(byStation.size(), 16u);
-    const std::map<int, std::pair<const char*, const char*>> faulty = {{3, {"failed", "firmware"}},
-                                                                       {5, {"failed", "firmware"}},
-                                                                       {7, {"differences", "verify"}},
-                                                                       {9, {"failed", "send"}},
-                                                                       {16, {"failed", "firmware"}}};
+    const std::map<int, std::pair<const char*, const char*>> faulty = {
+        {3, {"failed", "firmware"}}, {5, {"failed", "firmware"}},  {7, {"differences", "verify"}},
+        {9, {"failed", "send"}},     {14, {"failed", "firmware"}}, {16, {"failed", "firmware"}}};
     for (int station = 1; station <= 16; ++station) {
         const json& line = byStation[station];
         EXPECT_EQ(line["device"], station == 16 ? notSerial : encoders[station - 1].DevicePath());
@@ -584,7 +585,9 @@ TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
     EXPECT_EQ(byStation[3]["error"], "Encoder does not answer!");
     EXPECT_EQ(byStation[5]["error"], "Encoder reports: KP number is read-only!");
     EXPECT_NE(byStation[16]["error"].get<std::string>().find(notSerial), std::string::npos);
-    EXPECT_NE(out.find("In all: programmed 11, different 1, failed 4, interrupted 0\n"), std::string::npos)
+    EXPECT_NE(byStation[14]["error"].get<std::string>().find(encoders[13].DevicePath()), std::string::npos);
+    EXPECT_TRUE(encoders[13].Telegrams().empty());
+    EXPECT_NE(out.find("In all: programmed 10, different 1, failed 5, interrupted 0\n"), std::string::npos)
         << out;
     EXPECT_NE(out.find(encoders[6].DevicePath() + ": programmed 0, different 1, failed 0, interrupted 0\n"),
               std::string::npos);
