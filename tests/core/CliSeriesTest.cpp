@@ -517,9 +517,9 @@ TEST_F(CliSeriesTest, SigintInTheMiddleOfAnEncoderEndsCleanly) {
 
 /// Encoders on ptys of their own, each started; the first `count` of a line of stations.
 struct Encoders {
-    explicit Encoders(int count) {
+    explicit Encoders(int count, sim::SimulatorOptions options = {}) {
         for (int i = 0; i < count; ++i) {
-            all.push_back(std::make_unique<sim::EncoderSimulator>());
+            all.push_back(std::make_unique<sim::EncoderSimulator>(options));
             EXPECT_TRUE(all.back()->Start());
         }
     }
@@ -540,7 +540,14 @@ std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std:
 TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
     const std::string file = File("anlage.ssi", {"limit1Value=-500"});
     const std::string log = PathOf("serie.log");
-    Encoders encoders(15);
+    // The encoders run in this process: a hold-up of it (a loaded machine) holds up both ends
+    // of every line at once, sixteen lines at a time. More attempts on both sides than the
+    // program's three keep such hold-ups from failing an exchange that a real line would pass.
+    sim::SimulatorOptions patient;
+    patient.retryCount = 8;
+    hooks.timing = LinkTiming{};
+    hooks.timing->retryCount = {8, 8, 0};
+    Encoders encoders(15, patient);
     encoders[2].SetSilent(true);                        // station 3: no encoder answers
     encoders[4].NakTelegrams(sim::kAlways, 2);          // station 5: every telegram refused
     encoders[6].SetReplyBytes(16, {0x00, 0x00, 0x05});  // station 7: limit 1 reads back 5
