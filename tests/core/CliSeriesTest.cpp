@@ -22,6 +22,7 @@
 
 #include "CliVerifyFixture.h"
 #include "doc/Series.h"
+#include "doc/SeriesLog.h"
 #include "doc/Sha256.h"
 #include "link/SerialPort.h"
 #include "link/Timing.h"
@@ -646,6 +647,21 @@ TEST_F(CliSeriesTest, LogOnAFullDiskOrAReadOnlyFolderIsRefusedBeforeAnyTelegram)
     EXPECT_NE(out.find("status 3\nThe log"), std::string::npos) << out;
     PauseMs(100);
     EXPECT_EQ(encoder.Counters().connectionAttempts, 0);
+}
+
+TEST_F(CliSeriesTest, ALogThatFillsUpStopsEveryStation) {
+    // /dev/full opens like a file with room, and every write fails as on a full disk.
+    const std::string file = File("anlage.ssi");
+    Encoders slow(1);
+    slow[0].SetReplyDelay(150);  // its verify is slow: the first encoder is done first
+    EXPECT_EQ(Run({"--lang", "de", "program", file, "--verify", "--store", "--log", "/dev/full", "--device",
+                   device, "--device", slow[0].DevicePath()}),
+              kExitFile);
+    EXPECT_NE(err.find(LogErrorText("/dev/full", ENOSPC)), std::string::npos) << err;
+    EXPECT_NE(out.find("Gesamt: programmiert 1, abweichend 0, fehlgeschlagen 0, abgebrochen 1\n"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(Sent(slow[0], 26));  // nothing made permanent that the record would not hold
 }
 
 TEST_F(CliSeriesTest, AllTakesEveryDeviceWhereAnEncoderAnswers) {

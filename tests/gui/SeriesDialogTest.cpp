@@ -256,6 +256,25 @@ TEST_F(SeriesDialogTest, ALogThatCannotBeWrittenStartsNothing) {
     EXPECT_EQ(a.Counters().connectionAttempts + b.Counters().connectionAttempts, 0);
 }
 
+TEST_F(SeriesDialogTest, ALogThatFillsUpStopsTheRun) {
+    // /dev/full opens like a file with room, and every write fails as on a full disk.
+    sim::EncoderSimulator a, b;
+    for (sim::EncoderSimulator* e : {&a, &b}) ASSERT_TRUE(e->Start());
+    ASSERT_TRUE(Start());
+    messages.clear();
+    b.SetReplyDelay(150);  // b's verify is slow: a is done first, and its record fails
+    InDialog([&](Dialog& d) {
+        d.SetStations({Found(a.DevicePath()), Found(b.DevicePath())});
+        d.findChild<QLineEdit*>("2107")->setText("/dev/full");
+        d.findChild<QPushButton*>("2111")->click();
+        ASSERT_TRUE(WaitUntil([&] { return !d.Running(); }));
+        EXPECT_EQ(d.Summary()->text(), "Programmiert: 1, abweichend: 0, fehlgeschlagen: 0, abgebrochen: 1");
+    });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.toStdString(), LogErrorText("/dev/full", ENOSPC));
+    for (const sim::Telegram& t : b.Telegrams()) EXPECT_NE(t[0], 26) << "b stored without a record";
+}
+
 TEST_F(SeriesDialogTest, TheDocumentIsProgrammedFromItsFileUnlessItWasChanged) {
     EncoderParameters p = DefaultEncoderParameters();
     const QString ssi = FilePath("anlage.ssi");

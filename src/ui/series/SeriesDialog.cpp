@@ -27,7 +27,8 @@ std::function<std::vector<std::string>()> CSeriesDialog::candidateSource;
 std::function<QString(bool log, const QString& current)> CSeriesDialog::fileChooser;
 
 /// Hands the stations' reports to the dialog's thread, and writes each encoder's record to the
-/// log on the station's thread (the batch serializes the calls).
+/// log on the station's thread (the batch serializes the calls); a record that cannot be
+/// written stops the run.
 class CSeriesDialog::Listener : public BatchListener {
 public:
     Listener(CSeriesDialog* dialog, SeriesLog* log, ProgramFile file, bool extended)
@@ -44,7 +45,10 @@ public:
         const std::string line =
             ProgramRecordLine(record.when, record.device, static_cast<int>(record.station) + 1, file_,
                               extended_, record.outcome);
-        if (!log_->Append(line) && logError_ == 0) logError_ = log_->Error() != 0 ? log_->Error() : -1;
+        if (log_->Append(line)) return;
+        if (logError_ == 0) logError_ = log_->Error() != 0 ? log_->Error() : -1;
+        // No encoder goes unrecorded: the run stops (the batch outlives every station thread).
+        dialog_->Stop();
     }
     /// The error number of the first record that could not be written (-1 without one), or 0.
     int LogError() const { return logError_; }
