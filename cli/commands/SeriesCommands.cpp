@@ -14,10 +14,10 @@
 #include "cli/commands/Stations.h"
 #include "doc/Batch.h"
 #include "doc/Report.h"
-#include "doc/SendNotes.h"
 #include "doc/Series.h"
 #include "doc/SeriesLog.h"
 #include "params/Operations.h"
+#include "res/Resources.h"
 #include "res/Utf8Path.h"
 
 namespace veltrin::cli {
@@ -26,13 +26,6 @@ namespace {
 
 /// How often the firmware read looks for the encoder while waiting for it to come or go.
 constexpr int kPollIntervalMs = 500;
-
-/// "%1" and "%2" in text replaced by first and second.
-std::string Fill(std::string text, const std::string& first, const std::string& second) {
-    if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
-    if (const std::size_t at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
-    return text;
-}
 
 Json OrNull(const std::string& s) { return s.empty() ? Json(nullptr) : Json(s); }
 
@@ -44,17 +37,9 @@ int ProgramOne(Session& s, EncoderSession& encoder, const ProgramFile& file, con
     const std::time_t when = std::time(nullptr);
     const ProgramOutcome o = ProgramEncoder(encoder, request);
     const std::string device = s.EncoderDevice();
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f s", o.seconds);
-    s.out() << device << ": " << (o.firmware.empty() ? "-" : o.firmware) << ": "
-            << ProgramResultText(o.result) << " (" << seconds << ")\n";
-    for (const VerifyRow& row : o.differences)
-        s.out() << "  " << row.label << ": " << row.fileValue << " / " << row.encoderValue << '\n';
+    s.out() << EncoderLines(device, o);
     s.out().flush();
-    if (!o.error.empty()) s.err() << o.error << '\n';
-    if (o.refused) s.err() << RefusedParameterText(*o.refused) << '\n';
-    if (SendReport sent{o.withheld, {}, {}}; !sent.withheld.empty())
-        s.err() << Text("cli.warning", WithheldText(sent)) << '\n';
+    s.err() << ProblemLines(o, "");
     if (log) log->Append(ProgramRecordLine(when, device, 1, file, encoder.extendedMode != 0, o));
     return ProgramExitStatus(o.result);
 }
@@ -160,7 +145,9 @@ int CmdProgram(Session& s, const CommandArgs& c) {
         if (!AwaitEncoder(link, false, kPollIntervalMs)) break;
     }
     link.SetStopRequest(nullptr);
-    s.out() << Fill(Text("cli.program.summary"), std::to_string(programmed), std::to_string(failed)) << '\n';
+    s.out() << FillArguments(ResText("cli.program.summary"),
+                             {std::to_string(programmed), std::to_string(failed)})
+            << '\n';
     return logOk() ? firstFailure : logFailure();
 }
 

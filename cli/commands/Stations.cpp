@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <set>
 #include <sstream>
 
 #include "cli/Output.h"
@@ -46,8 +47,6 @@ std::string StateText(const StationStatus& st) {
     return {};
 }
 
-std::string StepText(ProgramStep step) { return ResText(std::string("cli.program.step.") + StepName(step)); }
-
 std::string LastText(const StationStatus& st) {
     if (!st.last) return st.problem.empty() ? "-" : ResText("cli.program.portProblem");
     std::string text = ProgramResultText(*st.last);
@@ -87,24 +86,15 @@ public:
 
     void EncoderDone(const BatchRecord& r) override {
         const ProgramOutcome& o = r.outcome;
-        std::ostringstream lines, problems;
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.1f s", o.seconds);
-        lines << r.device << ": " << (o.firmware.empty() ? "-" : o.firmware) << ": "
-              << ProgramResultText(o.result) << " (" << seconds << ")\n";
-        for (const VerifyRow& row : o.differences)
-            lines << "  " << row.label << ": " << row.fileValue << " / " << row.encoderValue << '\n';
-        if (!o.error.empty()) problems << r.device << ": " << o.error << '\n';
-        if (o.refused) problems << r.device << ": " << RefusedParameterText(*o.refused) << '\n';
-        if (SendReport sent{o.withheld, {}, {}}; !sent.withheld.empty())
-            problems << r.device << ": " << Text("cli.warning", WithheldText(sent)) << '\n';
+        const std::string lines = EncoderLines(r.device, o);
+        const std::string problems = ProblemLines(o, r.device + ": ");
         if (live_) {
             // Below the table once it is done: the table owns the terminal meanwhile.
-            details_ += lines.str() + problems.str();
+            details_ += lines + problems;
         } else {
-            s_.out() << lines.str();
+            s_.out() << lines;
             s_.out().flush();
-            s_.err() << problems.str();
+            s_.err() << problems;
         }
         if (log_ && log_->IsOpen() &&
             !log_->Append(
@@ -131,7 +121,7 @@ private:
         out << "\r\x1b[2K" << head << '\n';
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             const StationStatus& st = rows_[i];
-            const std::string step = st.state == StationState::Programming ? StepText(st.step) : "-";
+            const std::string step = st.state == StationState::Programming ? ProgramStepText(st.step) : "-";
             out << "\r\x1b[2K" << PadRight(std::to_string(i + 1), 8) << "  "
                 << PadRight(st.device, deviceWidth_) << "  " << PadRight(StateText(st), 22) << "  "
                 << PadRight(step, 16) << "  " << PadRight(LastText(st), 22) << "  " << st.Count() << '\n';
@@ -151,6 +141,26 @@ private:
 };
 
 }  // namespace
+
+std::string EncoderLines(const std::string& device, const ProgramOutcome& o) {
+    std::ostringstream lines;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f s", o.seconds);
+    lines << device << ": " << (o.firmware.empty() ? "-" : o.firmware) << ": " << ProgramResultText(o.result)
+          << " (" << seconds << ")\n";
+    for (const VerifyRow& row : o.differences)
+        lines << "  " << row.label << ": " << row.fileValue << " / " << row.encoderValue << '\n';
+    return lines.str();
+}
+
+std::string ProblemLines(const ProgramOutcome& o, const std::string& prefix) {
+    std::string lines;
+    if (!o.error.empty()) lines += prefix + o.error + '\n';
+    if (o.refused) lines += prefix + RefusedParameterText(*o.refused) + '\n';
+    if (SendReport sent{o.withheld, {}, {}}; !sent.withheld.empty())
+        lines += prefix + Text("cli.warning", WithheldText(sent)) + '\n';
+    return lines;
+}
 
 StopOnSignal::StopOnSignal() {
     g_interrupted.store(false);
@@ -176,16 +186,11 @@ int ProgramStations(Session& s, const CommandArgs& c, const std::vector<std::str
             s.hooks().serialDevices ? *s.hooks().serialDevices : ScanCandidates();
         ScanOptions look;
         look.timing = s.hooks().timing ? *s.hooks().timing : LinkTiming{};
-        for (const ScanResult& r : ScanForEncoders(candidates, look))
-            if (r.state == ScanState::Found) devices.push_back(r.device);
         // Two names of one device (a link in /dev/serial/by-id and its ttyUSB): one station.
-        std::vector<std::string> distinct;
-        for (const std::string& d : devices) {
-            std::vector<std::string> with = distinct;
-            with.push_back(d);
-            if (RepeatedDevice(with).empty()) distinct.push_back(d);
-        }
-        devices = std::move(distinct);
+        std::set<std::string> taken;
+        for (const ScanResult& r : ScanForEncoders(candidates, look))
+            if (r.state == ScanState::Found && taken.insert(DeviceKey(r.device)).second)
+                devices.push_back(r.device);
         if (devices.empty()) {
             s.err() << Text("cli.program.noneFound") << '\n';
             return kExitDevice;
@@ -209,17 +214,13 @@ int ProgramStations(Session& s, const CommandArgs& c, const std::vector<std::str
     report.Finish();
 
     // The summary: each station, then all of them.
-    StationStatus all;
-    for (const StationStatus& st : batch.Stations()) {
+    const std::vector<StationStatus> stations = batch.Stations();
+    for (const StationStatus& st : stations)
         s.out() << Filled("cli.program.stationSummary",
                           {st.device, std::to_string(st.programmed), std::to_string(st.differences),
                            std::to_string(st.failed), std::to_string(st.interrupted)})
                 << '\n';
-        all.programmed += st.programmed;
-        all.differences += st.differences;
-        all.failed += st.failed;
-        all.interrupted += st.interrupted;
-    }
+    const StationStatus all = Totals(stations);
     s.out() << Filled("cli.program.totalSummary",
                       {std::to_string(all.programmed), std::to_string(all.differences),
                        std::to_string(all.failed), std::to_string(all.interrupted)})

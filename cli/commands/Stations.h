@@ -10,6 +10,13 @@
 
 namespace veltrin::cli {
 
+/// The lines of one encoder's programming on the output: "device: firmware: result (time)",
+/// then each difference the verify found.
+std::string EncoderLines(const std::string& device, const ProgramOutcome& outcome);
+/// Its reasons for the error stream, each line beginning with prefix: the error, the refused
+/// parameter, the status bits withheld.
+std::string ProblemLines(const ProgramOutcome& outcome, const std::string& prefix);
+
 /// An encoder cut short by SIGINT (or SIGTERM): 128 + the signal, as shells report it.
 inline constexpr int kExitInterrupted = 130;
 

@@ -148,6 +148,17 @@ void Batch::RunStation(std::size_t index) {
     Changed(index, [](StationStatus& s) { s.state = StationState::Finished; });
 }
 
+StationStatus Totals(const std::vector<StationStatus>& stations) {
+    StationStatus all;
+    for (const StationStatus& s : stations) {
+        all.programmed += s.programmed;
+        all.differences += s.differences;
+        all.failed += s.failed;
+        all.interrupted += s.interrupted;
+    }
+    return all;
+}
+
 std::string RepeatedDevice(const std::vector<std::string>& devices) {
     std::set<std::string> seen;
     for (const std::string& device : devices)

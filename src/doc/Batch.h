@@ -65,6 +65,9 @@ struct StationStatus {
     int Count() const { return programmed + differences + failed + interrupted; }
 };
 
+/// The counts of all the stations together (the summary "in all").
+StationStatus Totals(const std::vector<StationStatus>& stations);
+
 /// One encoder's programming, as the batch reports it.
 struct BatchRecord {
     std::size_t station = 0;  ///< 0-based, in the order of the job's devices

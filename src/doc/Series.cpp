@@ -193,6 +193,10 @@ const char* ProgramResultName(ProgramResult result) {
     return "";
 }
 
+std::string ProgramStepText(ProgramStep step) {
+    return ResText(std::string("program.step.") + StepName(step));
+}
+
 std::string ProgramResultText(ProgramResult result) {
     return ResText(std::string("program.result.") + ProgramResultName(result));
 }

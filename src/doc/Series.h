@@ -87,6 +87,8 @@ const char* StepResultName(StepResult result);        ///< "ok", "failed", "diff
 const char* ProgramResultName(ProgramResult result);  ///< "programmed", "failed", ...
 
 // Texts from the resources in force.
+/// "Firmware lesen", "Senden", "Prüfen", "EEPROM speichern".
+std::string ProgramStepText(ProgramStep step);
 /// "programmiert", "fehlgeschlagen", "abweichend", "abgebrochen".
 std::string ProgramResultText(ProgramResult result);
 /// The state of one scanned device: "Geber antwortet, Firmware 01.04", "kein Geber antwortet",

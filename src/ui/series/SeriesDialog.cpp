@@ -65,17 +65,13 @@ namespace {
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
-QString StepText(ProgramStep step) {
-    return Res(QStringLiteral("dialog.210.step.%1").arg(QLatin1String(StepName(step))));
-}
-
 QString StateText(const StationStatus& s) {
     switch (s.state) {
         case StationState::Starting:
         case StationState::Waiting:
             return Res("dialog.210.state.waiting");
         case StationState::Programming:
-            return Res("dialog.210.state.programming").arg(StepText(s.step));
+            return Res("dialog.210.state.programming").arg(Text(ProgramStepText(s.step)));
         case StationState::Removing:
             return Res("dialog.210.state.removing");
         case StationState::Finished:
@@ -400,16 +396,11 @@ void CSeriesDialog::Finish() {
     if (runner_.joinable()) runner_.join();
     if (!batch_) return;
     // Every station's last state: the reports still queued say no more than this.
-    int programmed = 0, differences = 0, failed = 0, interrupted = 0;
     const std::vector<StationStatus> stations = batch_->Stations();
-    for (std::size_t i = 0; i < stations.size(); ++i) {
-        ShowStation(i, stations[i]);
-        programmed += stations[i].programmed;
-        differences += stations[i].differences;
-        failed += stations[i].failed;
-        interrupted += stations[i].interrupted;
-    }
-    summary_->setText(ControlText("summary").arg(programmed).arg(differences).arg(failed).arg(interrupted));
+    for (std::size_t i = 0; i < stations.size(); ++i) ShowStation(i, stations[i]);
+    const StationStatus all = Totals(stations);
+    summary_->setText(
+        ControlText("summary").arg(all.programmed).arg(all.differences).arg(all.failed).arg(all.interrupted));
     const int logError = listener_ ? listener_->LogError() : 0;
     const std::string logPath = logField_->text().trimmed().toStdString();
     batch_.reset();
