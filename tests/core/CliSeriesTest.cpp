@@ -543,12 +543,12 @@ TEST_F(CliSeriesTest, SixteenStationsEachFaultStaysInItsStation) {
     const std::string log = PathOf("serie.log");
     // The encoders run in this process: a hold-up of it (a loaded machine) holds up both ends
     // of every line at once, sixteen lines at a time. More attempts on both sides than the
-    // program's three keep such hold-ups from failing an exchange that a real line would pass,
-    // and the line's own speed keeps sixteen lines from needing more than a sliver of a core
-    // (as fast as the pseudo-terminals go, they would want whole cores on a busy machine).
+    // program's three keep such hold-ups from failing an exchange that a real line would pass.
+    // The lines go as fast as the pseudo-terminals do: paced at the line's speed, sixteen
+    // encoders in one process wake so often that on a busy machine they fell behind the
+    // program's character time-out.
     sim::SimulatorOptions patient;
     patient.retryCount = 8;
-    patient.lineRate = true;
     hooks.timing = LinkTiming{};
     hooks.timing->retryCount = {8, 8, 0};
     Encoders encoders(15, patient);
